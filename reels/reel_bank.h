@@ -1,0 +1,69 @@
+// The reel game itself: four reels over twelve figures, the random spin,
+// and the rules by which keys and clicks stop reels or start a new spin.
+// No windows, no drawing: the shell feeds it input and the drawing reads it.
+#pragma once
+
+#include <cstdint>
+
+namespace reels {
+
+constexpr int kReelCount = 4;
+constexpr int kFigureCount = 12;
+
+// Click bands: four bands of 100 rows from y = 10, fixed whatever the strip.
+constexpr uint32_t kFirstBandTop = 10;
+constexpr uint32_t kLastBandBottom = 409;
+constexpr uint32_t kClickBandHeight = 100;
+
+// Virtual-key codes that stop reels: main keyboard 1-4 and keypad 1-4.
+constexpr uint32_t kKeyMain1 = 0x31;
+constexpr uint32_t kKeyPad1 = 0x61;
+
+struct ReelBank {
+    int32_t running[kReelCount];   // 1 while reel r spins
+    int32_t position[kReelCount];  // figure reel r shows at the next tick
+};
+
+// The process-wide random generator: a 32-bit linear congruential state.
+struct RandomState {
+    uint32_t state;
+};
+
+// Everything the play rules own: the reels, the generator and the flag
+// that holds a keyboard match until the key is released.
+struct PlayState {
+    ReelBank bank;
+    RandomState random;
+    int32_t matchPending;
+};
+
+// The one game of the process, played on the main window.
+extern PlayState g_play;
+
+// What the rules call when all reels stop on one figure; the shell opens
+// the congratulations window from here.
+using MatchAction = void (*)(void* context);
+
+void Seed(RandomState& random, uint32_t value);
+int NextRandom(RandomState& random);  // 0 to 32767
+
+void SpinAll(PlayState& play);
+bool AllStopped(const ReelBank& bank);
+bool IsMatch(const ReelBank& bank);
+void Advance(ReelBank& bank, int reel);
+
+// Start of play: seed, spin all reels, clear the pending match.
+void StartPlay(PlayState& play, uint32_t seed);
+
+// The reel a key stops, or -1 for keys that stop nothing.
+int ReelForKey(uint32_t virtualKey);
+// The reel a click at client row y stops, or -1 outside the bands.
+int ReelForClickRow(uint32_t y);
+
+// Input rules. packedPosition holds x in the low and y in the high 16 bits.
+void OnLeftButtonUp(PlayState& play, uint32_t packedPosition,
+                    MatchAction onMatch, void* context);
+void OnKeyDown(PlayState& play, uint32_t virtualKey);
+void OnKeyUp(PlayState& play, MatchAction onMatch, void* context);
+
+}  // namespace reels

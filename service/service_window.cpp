@@ -1,0 +1,124 @@
+#include "service/service_window.h"
+
+#include "app/shell.h"
+#include "platform/gdi_guards.h"
+#include "res/ids.h"
+
+namespace service {
+
+ServiceState g_service = {1, 0, {nullptr, 0}, nullptr, 0, 0, nullptr};
+
+namespace {
+
+constexpr UINT_PTR kIdleTimerId = 0xCE00;
+constexpr UINT kIdleTimerPeriod = 5000;  // ticks, but closes nothing
+
+void OnCreate(HWND window) {
+    SetTimer(window, kIdleTimerId, kIdleTimerPeriod, nullptr);
+    EnableWindow(GetParent(window), FALSE);
+}
+
+void OnDestroy(HWND window) {
+    KillTimer(window, kIdleTimerId);
+    if (g_service.picture.handle) FreeResource(g_service.picture.handle);
+    EnableWindow(GetParent(window), TRUE);
+    if (g_service.palette) DeleteObject(g_service.palette);
+}
+
+void OnPaint(HWND window) {
+    platform::PaintContext paint(window);
+    platform::SelectedPalette palette(paint.get(), g_service.palette);
+    pictures::DibLayout layout{};
+    const uint8_t* dib = pictures::LockPicture(g_service.picture, layout);
+    if (!dib) return;
+    palette.Realise();
+    SetStretchBltMode(paint.get(), COLORONCOLOR);
+    StretchDIBits(paint.get(), 0, 0, g_service.width, g_service.height, 0, 0, g_service.width,
+                  g_service.height, dib + layout.bitsOffset,
+                  reinterpret_cast<const BITMAPINFO*>(dib), DIB_RGB_COLORS, SRCCOPY);
+    pictures::UnlockPicture(g_service.picture);
+}
+
+void RealiseServicePalette(HWND window) {
+    if (IsIconic(window)) return;
+    platform::WindowDC windowDC(window);
+    platform::SelectedPalette palette(windowDC.get(), g_service.palette);
+    if (palette.Realise() != 0) InvalidateRect(window, nullptr, TRUE);
+}
+
+LRESULT CALLBACK ServiceWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: OnCreate(window); return 0;
+    case WM_DESTROY: OnDestroy(window); return 0;
+    case WM_PAINT: OnPaint(window); return 0;
+    case WM_KEYDOWN: return 0;  // a key held down leaves the picture up
+    case WM_KEYUP: PostMessageA(window, WM_CLOSE, 0, 0); return 0;
+    case WM_TIMER: return 0;
+    case WM_LBUTTONUP: PostMessageA(window, WM_CLOSE, 0, 0); return 0;
+    case WM_QUERYNEWPALETTE: RealiseServicePalette(window); return 0;
+    case WM_PALETTECHANGED:
+        if (reinterpret_cast<HWND>(wParam) != window) RealiseServicePalette(window);
+        return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+ATOM RegisterServiceClass() {
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_BYTEALIGNCLIENT;
+    windowClass.lpfnWndProc = ServiceWindowProc;
+    windowClass.hInstance = app::g_shell.instance;
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    windowClass.lpszClassName = kServiceClassName;
+    return RegisterClassA(&windowClass);
+}
+
+}  // namespace
+
+void Open(HWND parent) {
+    // Registration is tried once per process and never retried.
+    if (g_service.classPending == 1) {
+        g_service.classPending = 0;
+        g_service.classAtom = RegisterServiceClass();
+    }
+    g_service.picture = pictures::LoadPicture(app::g_shell.instance, IDB_CONGRATS);
+    if (!g_service.picture.handle) return;
+    if (g_service.classAtom == 0) {
+        FreeResource(g_service.picture.handle);  // nothing will show it
+        g_service.picture.handle = nullptr;
+        return;
+    }
+    g_service.palette = pictures::PaletteFromPicture(g_service.picture);
+    pictures::DibLayout layout{};
+    if (!pictures::LockPicture(g_service.picture, layout)) {
+        FreeResource(g_service.picture.handle);
+        g_service.picture.handle = nullptr;
+        if (g_service.palette) DeleteObject(g_service.palette);
+        g_service.palette = nullptr;
+        return;
+    }
+    g_service.width = layout.width;
+    g_service.height = layout.height;
+    pictures::UnlockPicture(g_service.picture);
+
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - g_service.width) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - g_service.height) / 2;
+    g_service.window = CreateWindowExA(0, kServiceClassName, "", WS_POPUP | WS_VISIBLE, x, y,
+                                       g_service.width, g_service.height, parent, nullptr,
+                                       app::g_shell.instance, nullptr);
+    if (!g_service.window) {
+        // No window will ever release them.
+        FreeResource(g_service.picture.handle);
+        g_service.picture.handle = nullptr;
+        if (g_service.palette) DeleteObject(g_service.palette);
+        g_service.palette = nullptr;
+        return;
+    }
+    ShowWindow(g_service.window, SW_SHOWNORMAL);
+    UpdateWindow(g_service.window);
+}
+
+void OpenOnMatch(void* mainWindow) { Open(static_cast<HWND>(mainWindow)); }
+
+}  // namespace service

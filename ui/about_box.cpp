@@ -1,0 +1,88 @@
+// The About box: centred over the main window, dragged by its body, and
+// hiding the credit line's little game.
+#include <windows.h>
+
+#include "app/placement.h"
+#include "app/shell.h"
+#include "res/ids.h"
+#include "ui/context_menu.h"
+#include "ui/credit_counter.h"
+
+namespace ui {
+namespace {
+
+constexpr WPARAM kMoveByCaption = 0xF012;  // SC_MOVE with the caption hit code
+// Shift-JIS texts.
+constexpr char kJapaneseCaption[] = "\xca\xde\xb0\xbc\xde\xae\xdd\x8f\xee\x95\xf1";
+constexpr char kLatinCredit[] = "Programmed by Velnor";
+constexpr char kJapaneseCredit[] = "Programmed by \x82\xd8\x82\xe9\x82\xd8\x82\xe9";
+
+// Clicks on the credit line, counted for the whole run.
+int32_t g_creditClicks = 0;
+
+app::Extent ExtentOf(const RECT& rect) {
+    return app::Extent{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void CentreBox(HWND box) {
+    RECT boxRect{};
+    GetWindowRect(box, &boxRect);
+    const app::Extent size = ExtentOf(boxRect);
+    const app::Extent screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    app::Origin origin{};
+    if (HWND owner = GetParent(box)) {
+        RECT ownerRect{};
+        GetWindowRect(owner, &ownerRect);
+        origin = app::CentreOverOwner(app::Origin{ownerRect.left, ownerRect.top},
+                                      ExtentOf(ownerRect), size, screen);
+    } else {
+        origin = app::CentreOnScreen(size, screen);
+    }
+    MoveWindow(box, origin.x, origin.y, size.cx, size.cy, TRUE);
+}
+
+void OnInitDialog(HWND box) {
+    if (app::g_settings.Language == 0) SetWindowTextA(box, kJapaneseCaption);
+    CentreBox(box);
+}
+
+void OnLeftButtonDown(HWND box, LPARAM lParam) {
+    const DWORD packed = static_cast<DWORD>(lParam);
+    POINT point{static_cast<LONG>(packed & 0xFFFFu), static_cast<LONG>((packed >> 16) & 0xFFFFu)};
+    ClientToScreen(box, &point);
+    RECT creditRect{};
+    GetWindowRect(GetDlgItem(box, IDC_CREDIT), &creditRect);
+    if (!PtInRect(&creditRect, point)) {
+        // The body drags the box as the caption would.
+        SendMessageA(box, WM_SYSCOMMAND, kMoveByCaption, 0);
+        return;
+    }
+    switch (CountCreditClick(g_creditClicks)) {
+    case CreditText::Japanese: SetDlgItemTextA(box, IDC_CREDIT, kJapaneseCredit); break;
+    case CreditText::Latin: SetDlgItemTextA(box, IDC_CREDIT, kLatinCredit); break;
+    case CreditText::Unchanged: break;
+    }
+}
+
+INT_PTR CALLBACK AboutProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: OnInitDialog(box); return TRUE;  // focus goes to OK
+    case WM_CLOSE: EndDialog(box, 0); return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(box, 0);
+        return TRUE;
+    case WM_WINDOWPOSCHANGING:
+        app::ClampProposedPosition(*reinterpret_cast<WINDOWPOS*>(lParam));
+        return TRUE;
+    case WM_LBUTTONDOWN: OnLeftButtonDown(box, lParam); return TRUE;
+    default: return FALSE;
+    }
+}
+
+}  // namespace
+
+void OpenAbout(HWND parent) {
+    DialogBoxParamA(app::g_shell.instance, MAKEINTRESOURCEA(IDD_ABOUT), parent, AboutProc, 0);
+}
+
+}  // namespace ui
