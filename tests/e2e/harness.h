@@ -1,0 +1,106 @@
+// What the end-to-end tests use to start the real muslot.exe under Wine,
+// drive it with posted messages and read back its windows, pixels and file.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+constexpr char kMainClass[] = "MurasuSlot32WClass";
+constexpr char kServiceClass[] = "MurasuServiceWClass";
+// The caption, as Shift-JIS bytes.
+constexpr char kCaptionSjis[] = "\x83\x7c\x83\x8b\x83\x6a\x83\x4a\x83\x58\x83\x8d\x83\x62\x83\x67";
+
+// Polls the condition every few milliseconds until it holds or the time is up.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+// Lets the program run for a while (for checks that something does not happen).
+void Pause(DWORD ms);
+
+std::string MuslotExePath();
+std::string SettingsPath();
+void RemoveSettings();
+void WriteSettingsText(const std::string& text);
+// The file's bytes, or an empty string when it does not exist.
+std::string ReadSettingsText();
+// The file's non-empty lines, without their line ends.
+std::vector<std::string> ReadSettingsLines();
+std::string SettingsFileFor(int64_t posX, int64_t posY, int64_t fitPos, int64_t language);
+
+// Top-level windows of a class that belong to one process.
+std::vector<HWND> WindowsOfClass(const char* className, DWORD processId = 0);
+
+// A running muslot.exe; ended when the object goes.
+class Muslot {
+public:
+    Muslot() = default;
+    ~Muslot();
+    Muslot(const Muslot&) = delete;
+    Muslot& operator=(const Muslot&) = delete;
+
+    // Starts the program; showCommand < 0 gives no show command of its own.
+    bool Start(int showCommand = -1);
+    // Waits for the visible main window; null when none appeared in time.
+    HWND WaitForMainWindow(DWORD timeoutMs = 10000);
+    HWND window() const { return window_; }
+    DWORD processId() const { return process_.dwProcessId; }
+    HANDLE process() const { return process_.hProcess; }
+
+    // Waits for the process to end; its exit code, or STILL_ACTIVE.
+    DWORD WaitForExit(DWORD timeoutMs = 10000);
+    bool Running() const;
+
+    void Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    void PressKey(UINT virtualKey) const;   // WM_KEYDOWN
+    void ReleaseKey(UINT virtualKey) const; // WM_KEYUP
+    void Click(int x, int y) const;         // WM_LBUTTONUP at a client point
+    // Closes the window and waits for the process, as the close box would.
+    DWORD Close(DWORD timeoutMs = 10000);
+
+    RECT WindowRect() const;
+    POINT ClientOrigin() const;
+
+private:
+    PROCESS_INFORMATION process_{};
+    HWND window_ = nullptr;
+};
+
+// An RGB picture of a screen area.
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;  // 0x00RRGGBB, top row first
+    uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+// The screen's pixels of a window's client area, width x height from its origin.
+Image CaptureClient(HWND window, int width, int height);
+Image CaptureScreen(RECT area);
+bool SamePixels(const Image& a, const Image& b);
+Image Crop(const Image& image, int x, int y, int width, int height);
+// Writes the image as a 24-bit BMP file (for looking at failures and docs).
+bool SaveBmp(const Image& image, const std::string& path);
+
+// The pictures carried in the executable, decoded to RGB.
+Image LoadBitmapResource(int id);
+
+enum class Lamp { Running, Stopped, Unknown };
+Lamp LampOf(const Image& client, int reel);
+
+// Reading the machine's face: which figure band a reel window shows.
+class ReelReader {
+public:
+    ReelReader();
+    // The figure reel shows, or -1 when its window matches no figure band.
+    int FigureShown(const Image& client, int reel) const;
+    const Image& strip() const { return strip_; }
+
+private:
+    Image strip_;
+};
+
+}  // namespace e2e

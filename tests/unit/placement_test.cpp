@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "app/placement.h"
+
+using namespace app;
+
+namespace {
+
+const Extent kScreen{1024, 768};
+const FrameMetrics kMetrics{1, 1, 18};
+
+void ExpectOrigin(Origin expected, Origin actual) {
+    EXPECT_EQ(expected.x, actual.x);
+    EXPECT_EQ(expected.y, actual.y);
+}
+
+}  // namespace
+
+TEST(Placement, NeverPlacedIsCentredByTheOuterSizeFormula) {
+    Extent outer = MainWindowOuterSize(240, 420, kMetrics);
+    EXPECT_EQ(242, outer.cx);
+    EXPECT_EQ(439, outer.cy);
+    ExpectOrigin({391, 164}, InitialPosition(-1, -1, outer, kScreen));
+    // Wine's caption of 19 makes the window one row taller, same place.
+    Extent wine = MainWindowOuterSize(240, 420, FrameMetrics{1, 1, 19});
+    EXPECT_EQ(440, wine.cy);
+    ExpectOrigin({391, 164}, InitialPosition(-1, -1, wine, kScreen));
+}
+
+TEST(Placement, RememberedPositionsArePulledOntoTheScreen) {
+    const Extent outer{242, 439};
+    ExpectOrigin({0, 50}, InitialPosition(-1, 50, outer, kScreen));  // not "never placed"
+    ExpectOrigin({50, 0}, InitialPosition(50, -1, outer, kScreen));
+    ExpectOrigin({1024 - 242, 100}, InitialPosition(2000, 100, outer, kScreen));
+    ExpectOrigin({100, 768 - 439}, InitialPosition(100, 5000, outer, kScreen));
+    ExpectOrigin({300, 200}, InitialPosition(300, 200, outer, kScreen));
+    ExpectOrigin({0, 0}, InitialPosition(-10, -10, outer, kScreen));
+}
+
+TEST(Placement, AWindowLargerThanTheScreenGetsANegativeOriginUntilClamped) {
+    const Extent big{1100, 800};
+    Origin origin = InitialPosition(0, 0, big, kScreen);
+    ExpectOrigin({-76, -32}, origin);
+    ExpectOrigin({-38, -16}, InitialPosition(-1, -1, big, kScreen));
+    // The window's own move passes through the clamp: with FitPos it ends at 0.
+    Origin clamped = origin;
+    EXPECT_TRUE(ClampProposedOrigin(clamped, big, 1, kScreen));
+    ExpectOrigin({0, 0}, clamped);
+    Origin free = origin;
+    EXPECT_FALSE(ClampProposedOrigin(free, big, 0, kScreen));
+    ExpectOrigin({-76, -32}, free);
+}
+
+TEST(Placement, ClampActsOnlyWithASizeAndFitPos) {
+    const Extent size{242, 440};
+    Origin left{-50, -50};
+    EXPECT_TRUE(ClampProposedOrigin(left, size, 1, kScreen));
+    ExpectOrigin({0, 0}, left);
+    Origin right{2000, 2000};
+    EXPECT_TRUE(ClampProposedOrigin(right, size, 7, kScreen));
+    ExpectOrigin({1024 - 242, 768 - 440}, right);
+    Origin inside{10, 20};
+    EXPECT_TRUE(ClampProposedOrigin(inside, size, 1, kScreen));
+    ExpectOrigin({10, 20}, inside);
+
+    Origin untouched{-50, 3000};
+    EXPECT_FALSE(ClampProposedOrigin(untouched, size, 0, kScreen));
+    EXPECT_FALSE(ClampProposedOrigin(untouched, Extent{0, 440}, 1, kScreen));
+    EXPECT_FALSE(ClampProposedOrigin(untouched, Extent{242, 0}, 1, kScreen));
+    ExpectOrigin({-50, 3000}, untouched);
+}
+
+TEST(Placement, OnlyVisibleSizedPositionsAreRemembered) {
+    EXPECT_TRUE(ShouldRememberPosition(Extent{242, 440}, false));
+    EXPECT_FALSE(ShouldRememberPosition(Extent{242, 440}, true));
+    EXPECT_FALSE(ShouldRememberPosition(Extent{0, 440}, false));
+    EXPECT_FALSE(ShouldRememberPosition(Extent{242, 0}, false));
+}
+
+TEST(Placement, TheAboutBoxCentresOverItsOwnerAndStaysOnTheScreen) {
+    const Extent box{207, 130};
+    ExpectOrigin({391 + (242 - 207) / 2, 164 + (440 - 130) / 2},
+                 CentreOverOwner(Origin{391, 164}, Extent{242, 440}, box, kScreen));
+    // An owner at the right edge: the box ends at the screen edge.
+    ExpectOrigin({1024 - 207, 100},
+                 CentreOverOwner(Origin{1000, 100}, Extent{242, 130}, box, kScreen));
+    ExpectOrigin({0, 0}, CentreOverOwner(Origin{-200, -200}, Extent{242, 130}, box, kScreen));
+    // Without an owner: the screen's centre, unclamped.
+    ExpectOrigin({(1024 - 207) / 2, (768 - 130) / 2}, CentreOnScreen(box, kScreen));
+    ExpectOrigin({-38, -16}, CentreOnScreen(Extent{1100, 800}, kScreen));
+}
