@@ -1,0 +1,163 @@
+// A real match, forced by watching the reels: the congratulations window
+// opens on the key's release (or the click), locks the main window and
+// closes on a key release or click of its own.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/harness.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr int kClientWidth = 230;
+constexpr int kClientHeight = 410;
+
+class CongratsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveSettings();
+        ASSERT_TRUE(muslot_.Start());
+        ASSERT_NE(nullptr, muslot_.WaitForMainWindow());
+        ASSERT_FALSE(reader_.strip().pixels.empty());
+    }
+
+    Image Frame() { return CaptureClient(muslot_.window(), kClientWidth, kClientHeight); }
+
+    bool LampStopped(int r) {
+        return WaitFor([&] { return LampOf(Frame(), r) == Lamp::Stopped; }, 2000);
+    }
+
+    int FigureOf(int r) {
+        int figure = -1;
+        WaitFor([&] { return (figure = reader_.FigureShown(Frame(), r)) >= 0; }, 2000);
+        return figure;
+    }
+
+    // Stops reel r the moment it shows the figure; whether it stayed on it.
+    bool StopOn(int r, int figure, bool byClick, bool releaseKey) {
+        if (!WaitFor([&] { return reader_.FigureShown(Frame(), r) == figure; }, 3000)) return false;
+        if (byClick) {
+            muslot_.Click(100, 10 + 100 * r + 50);
+            // The last click of a match opens the picture over the reels at once.
+            if (r == 3 && WaitFor([&] { return !WindowsOfClass(kServiceClass).empty(); }, 500))
+                return true;
+        } else
+            muslot_.PressKey('1' + r);
+        const bool stopped = LampStopped(r);
+        if (!byClick && releaseKey) muslot_.ReleaseKey('1' + r);
+        return stopped && FigureOf(r) == figure;
+    }
+
+    // Brings the machine to four reels on one figure, the last one stopped
+    // by a key still held down (or by a click). Returns the figure, or -1.
+    int ForceMatch(bool lastByClick) {
+        for (int attempt = 0; attempt < 12; ++attempt) {
+            // Spin afresh and let every reel be drawn at its new position.
+            if (LampOf(Frame(), 0) == Lamp::Stopped) {
+                muslot_.PressKey('Z');
+                muslot_.ReleaseKey('Z');
+                WaitFor([&] { return LampOf(Frame(), 0) == Lamp::Running; }, 2000);
+            }
+            Pause(250);
+            muslot_.PressKey('1');
+            muslot_.ReleaseKey('1');
+            if (!LampStopped(0)) continue;
+            const int figure = FigureOf(0);
+            bool ok = figure >= 0;
+            for (int r = 1; r < 3 && ok; ++r) ok = StopOn(r, figure, false, true);
+            if (!ok) {
+                // A tick slipped in: stop the rest and try again.
+                for (UINT key : {UINT('2'), UINT('3'), UINT('4')}) {
+                    muslot_.PressKey(key);
+                    muslot_.ReleaseKey(key);
+                }
+                WaitFor([&] { return LampOf(Frame(), 3) == Lamp::Stopped; }, 2000);
+                continue;
+            }
+            if (StopOn(3, figure, lastByClick, false)) return figure;
+            if (!lastByClick) muslot_.ReleaseKey('4');
+            WaitFor([&] { return WindowsOfClass(kServiceClass).empty(); }, 500);
+            // A slipped last reel may still have matched by position; close it.
+            for (HWND open : WindowsOfClass(kServiceClass)) PostMessageA(open, WM_LBUTTONUP, 0, 0);
+            WaitFor([&] { return WindowsOfClass(kServiceClass).empty(); }, 2000);
+        }
+        return -1;
+    }
+
+    HWND ServiceWindow() {
+        HWND found = nullptr;
+        WaitFor([&] {
+            auto windows = WindowsOfClass(kServiceClass, muslot_.processId());
+            found = windows.empty() || !IsWindowVisible(windows[0]) ? nullptr : windows[0];
+            return found != nullptr;
+        }, 3000);
+        return found;
+    }
+
+    void ExpectCongratulationsWindow(HWND service) {
+        ASSERT_NE(nullptr, service);
+        const LONG style = GetWindowLongA(service, GWL_STYLE);
+        EXPECT_TRUE(style & WS_POPUP);
+        EXPECT_TRUE(style & WS_VISIBLE);
+        EXPECT_FALSE(style & WS_CAPTION);
+        RECT rect{};
+        GetWindowRect(service, &rect);
+        EXPECT_EQ(567, rect.right - rect.left);
+        EXPECT_EQ(480, rect.bottom - rect.top);
+        EXPECT_EQ((GetSystemMetrics(SM_CXSCREEN) - 567) / 2, rect.left);
+        EXPECT_EQ((GetSystemMetrics(SM_CYSCREEN) - 480) / 2, rect.top);
+        EXPECT_EQ(muslot_.window(), GetWindow(service, GW_OWNER));
+        EXPECT_TRUE(WaitFor([&] { return !IsWindowEnabled(muslot_.window()); }, 2000));
+    }
+
+    Muslot muslot_;
+    ReelReader reader_;
+};
+
+}  // namespace
+
+TEST_F(CongratsTest, AKeyboardMatchOpensOnTheReleaseAndStaysUntilAKeyRelease) {
+    const int figure = ForceMatch(false);
+    ASSERT_GE(figure, 0) << "no match could be forced";
+    Pause(300);
+    EXPECT_TRUE(WindowsOfClass(kServiceClass).empty()) << "opened on the press";
+    muslot_.ReleaseKey('4');
+    HWND service = ServiceWindow();
+    ExpectCongratulationsWindow(service);
+
+    PostMessageA(service, WM_KEYDOWN, 'A', 1);
+    PostMessageA(service, WM_RBUTTONUP, 0, 0);
+    Pause(6000);  // longer than its five-second timer
+    EXPECT_TRUE(IsWindow(service) && IsWindowVisible(service));
+
+    PostMessageA(service, WM_KEYUP, 'A', static_cast<LPARAM>(0xC0000001u));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(service); }));
+    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(muslot_.window()) != FALSE; }));
+    for (int r = 0; r < 4; ++r) {
+        EXPECT_EQ(Lamp::Stopped, LampOf(Frame(), r));
+        EXPECT_EQ(figure, FigureOf(r));
+    }
+    EXPECT_EQ(0u, muslot_.Close());
+}
+
+TEST_F(CongratsTest, AMouseMatchOpensOnThatClickAndClosesOnAClick) {
+    const int figure = ForceMatch(true);
+    ASSERT_GE(figure, 0) << "no match could be forced";
+    HWND service = ServiceWindow();
+    ExpectCongratulationsWindow(service);
+    PostMessageA(service, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(service); }));
+    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(muslot_.window()) != FALSE; }));
+}
+
+TEST_F(CongratsTest, AClickBeforeTheReleaseSpinsAndTheReleaseStillOpens) {
+    ASSERT_GE(ForceMatch(false), 0) << "no match could be forced";
+    muslot_.Click(100, 60);
+    EXPECT_TRUE(WaitFor([&] { return LampOf(Frame(), 0) == Lamp::Running; }));
+    EXPECT_TRUE(WindowsOfClass(kServiceClass).empty());
+    muslot_.ReleaseKey('4');
+    HWND service = ServiceWindow();
+    ExpectCongratulationsWindow(service);
+    PostMessageA(service, WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0000001u));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(service); }));
+}
