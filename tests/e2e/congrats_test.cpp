@@ -124,6 +124,8 @@ TEST_F(CongratsTest, AKeyboardMatchOpensOnTheReleaseAndStaysUntilAKeyRelease) {
     muslot_.ReleaseKey('4');
     HWND service = ServiceWindow();
     ExpectCongratulationsWindow(service);
+    Pause(300);
+    SaveScreenshot("congratulations-window");
 
     PostMessageA(service, WM_KEYDOWN, 'A', 1);
     PostMessageA(service, WM_RBUTTONUP, 0, 0);

@@ -260,6 +260,13 @@ bool SaveBmp(const Image& image, const std::string& path) {
     return static_cast<bool>(out);
 }
 
+void SaveScreenshot(const char* name) {
+    char folder[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("MUSLOT_SHOTS", folder, MAX_PATH) == 0) return;
+    const RECT desktop{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SaveBmp(CaptureScreen(desktop), std::string(folder) + "\\" + name + ".bmp");
+}
+
 Image LoadBitmapResource(int id) {
     Image image;
     HMODULE module = LoadLibraryExA(MuslotExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);

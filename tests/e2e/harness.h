@@ -85,6 +85,10 @@ Image Crop(const Image& image, int x, int y, int width, int height);
 // Writes the image as a 24-bit BMP file (for looking at failures and docs).
 bool SaveBmp(const Image& image, const std::string& path);
 
+// With MUSLOT_SHOTS naming a folder, saves the desktop there as NAME.bmp
+// (the pictures of the README are taken this way); otherwise does nothing.
+void SaveScreenshot(const char* name);
+
 // The pictures carried in the executable, decoded to RGB.
 Image LoadBitmapResource(int id);
 

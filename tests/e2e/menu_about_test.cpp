@@ -76,6 +76,13 @@ TEST_F(MenuAboutTest, AboutBoxInJapaneseIsCentredOwnedAndModal) {
 
 TEST_F(MenuAboutTest, EnglishCaptionAndTheBoxStaysOnTheScreenAtTheRightEdge) {
     StartWith(2, 5000, 100);  // pulled to the right edge at start
+    muslot_.Post(WM_RBUTTONUP, 0, MAKELPARAM(40, 40));
+    HWND menu = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu); }));
+    Pause(300);
+    SaveScreenshot("menu-english");
+    muslot_.Post(WM_KEYDOWN, VK_ESCAPE, 1);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }));
     HWND box = OpenAbout();
     ASSERT_NE(nullptr, box);
     EXPECT_EQ("About", Text(box));
@@ -146,6 +153,8 @@ TEST_F(MenuAboutTest, RightButtonOpensTheMenuAtThePointerAndExitCloses) {
     }));
     RECT rect{};
     GetWindowRect(menu, &rect);
+    Pause(300);
+    SaveScreenshot("menu-japanese");
     const POINT origin = muslot_.ClientOrigin();
     EXPECT_EQ(origin.x + 50, rect.left);
     EXPECT_EQ(origin.y + 60, rect.top);
