@@ -350,8 +350,8 @@ def wizard(f):
         d.flat("M %s %s L %s %s L %s %s L %s %s Z" % (x, y - r * 1.8, x + r, y, x, y + r * 1.8,
                                                      x - r, y), "#f6d84a")
     # staff in the left hand, crystal on top
-    d.line("M 32 72 L 40 396", OUTLINE, 8)
-    d.line("M 32 72 L 40 396", "#8a5a2e", 5)
+    d.line("M 32 72 L 40 392", OUTLINE, 8)
+    d.line("M 32 72 L 40 392", "#8a5a2e", 5)
     f.part("M 32 44 L 42 60 L 32 78 L 22 60 Z", "#6ad6f2", rim="#2a8ab8", light=(2, 2),
            shine="#e8fbff", width=1.8)
     for side in both("M 60 105 C 46 108 40 118 40 130 L 28 230 L 60 232 L 60 146 Z"):
@@ -550,8 +550,8 @@ def grandma(f):
         x = 64 + i * 7.4
         d.part(ellipse(x, 329, 3.8, 3), "#f7e6ea", rim="#d4b4c0", light=(0, 0), width=1.2)
     # cane in the right hand
-    d.line("M 146 232 L 150 396", OUTLINE, 7)
-    d.line("M 146 232 L 150 396", "#7a4a26", 4.4)
+    d.line("M 146 232 L 150 392", OUTLINE, 7)
+    d.line("M 146 232 L 150 392", "#7a4a26", 4.4)
     d.line("M 146 234 C 146 214 126 214 128 230", OUTLINE, 7)
     d.line("M 146 234 C 146 214 126 214 128 230", "#7a4a26", 4.4)
     f.part(TORSO, "#fbfbfc", rim=WHITE_RIM)
