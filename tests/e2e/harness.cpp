@@ -1,5 +1,7 @@
 #include "tests/e2e/harness.h"
 
+#include <psapi.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -258,6 +260,17 @@ bool SaveBmp(const Image& image, const std::string& path) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
     return static_cast<bool>(out);
+}
+
+size_t PrivateBytes(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                              sizeof counters))
+        return 0;
+    // Wine leaves PrivateUsage at zero for other processes; the commit
+    // charge (PagefileUsage) measures the same private memory there.
+    return counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
 void SaveScreenshot(const char* name) {
