@@ -72,6 +72,13 @@ private:
     HPALETTE previous_;
 };
 
+// A mouse position packed in a message's lParam: x in the low and y in the
+// high 16 bits, both unsigned.
+inline POINT PointFromPacked(LPARAM packed) {
+    const DWORD bits = static_cast<DWORD>(packed);
+    return POINT{static_cast<LONG>(bits & 0xFFFFu), static_cast<LONG>((bits >> 16) & 0xFFFFu)};
+}
+
 // A paint context between BeginPaint and EndPaint.
 class PaintContext {
 public:

@@ -13,6 +13,14 @@ namespace {
 constexpr UINT_PTR kIdleTimerId = 0xCE00;
 constexpr UINT kIdleTimerPeriod = 5000;  // ticks, but closes nothing
 
+// Gives back what an opening loaded: the picture and its palette.
+void ReleasePictureAndPalette() {
+    if (g_service.picture.handle) FreeResource(g_service.picture.handle);
+    g_service.picture.handle = nullptr;
+    if (g_service.palette) DeleteObject(g_service.palette);
+    g_service.palette = nullptr;
+}
+
 void OnCreate(HWND window) {
     SetTimer(window, kIdleTimerId, kIdleTimerPeriod, nullptr);
     EnableWindow(GetParent(window), FALSE);
@@ -20,9 +28,8 @@ void OnCreate(HWND window) {
 
 void OnDestroy(HWND window) {
     KillTimer(window, kIdleTimerId);
-    if (g_service.picture.handle) FreeResource(g_service.picture.handle);
     EnableWindow(GetParent(window), TRUE);
-    if (g_service.palette) DeleteObject(g_service.palette);
+    ReleasePictureAndPalette();
 }
 
 void OnPaint(HWND window) {
@@ -85,17 +92,13 @@ void Open(HWND parent) {
     g_service.picture = pictures::LoadPicture(app::g_shell.instance, IDB_CONGRATS);
     if (!g_service.picture.handle) return;
     if (g_service.classAtom == 0) {
-        FreeResource(g_service.picture.handle);  // nothing will show it
-        g_service.picture.handle = nullptr;
+        ReleasePictureAndPalette();  // nothing will show it
         return;
     }
     g_service.palette = pictures::PaletteFromPicture(g_service.picture);
     pictures::DibLayout layout{};
     if (!pictures::LockPicture(g_service.picture, layout)) {
-        FreeResource(g_service.picture.handle);
-        g_service.picture.handle = nullptr;
-        if (g_service.palette) DeleteObject(g_service.palette);
-        g_service.palette = nullptr;
+        ReleasePictureAndPalette();
         return;
     }
     g_service.width = layout.width;
@@ -108,11 +111,7 @@ void Open(HWND parent) {
                                        g_service.width, g_service.height, parent, nullptr,
                                        app::g_shell.instance, nullptr);
     if (!g_service.window) {
-        // No window will ever release them.
-        FreeResource(g_service.picture.handle);
-        g_service.picture.handle = nullptr;
-        if (g_service.palette) DeleteObject(g_service.palette);
-        g_service.palette = nullptr;
+        ReleasePictureAndPalette();  // no window will ever release them
         return;
     }
     ShowWindow(g_service.window, SW_SHOWNORMAL);

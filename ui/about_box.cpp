@@ -4,6 +4,7 @@
 
 #include "app/placement.h"
 #include "app/shell.h"
+#include "platform/gdi_guards.h"
 #include "res/ids.h"
 #include "ui/context_menu.h"
 #include "ui/credit_counter.h"
@@ -47,8 +48,7 @@ void OnInitDialog(HWND box) {
 }
 
 void OnLeftButtonDown(HWND box, LPARAM lParam) {
-    const DWORD packed = static_cast<DWORD>(lParam);
-    POINT point{static_cast<LONG>(packed & 0xFFFFu), static_cast<LONG>((packed >> 16) & 0xFFFFu)};
+    POINT point = platform::PointFromPacked(lParam);
     ClientToScreen(box, &point);
     RECT creditRect{};
     GetWindowRect(GetDlgItem(box, IDC_CREDIT), &creditRect);

@@ -1,6 +1,7 @@
 #include "ui/context_menu.h"
 
 #include "app/shell.h"
+#include "platform/gdi_guards.h"
 #include "res/ids.h"
 
 namespace ui {
@@ -19,8 +20,7 @@ void LoadContextMenu() {
 
 void ShowContextMenu(HWND mainWindow, LPARAM packedClientPosition) {
     if (!app::g_shell.popup) return;
-    const DWORD packed = static_cast<DWORD>(packedClientPosition);
-    POINT point{static_cast<LONG>(packed & 0xFFFFu), static_cast<LONG>((packed >> 16) & 0xFFFFu)};
+    POINT point = platform::PointFromPacked(packedClientPosition);
     ClientToScreen(mainWindow, &point);
     TrackPopupMenu(app::g_shell.popup, TPM_RIGHTBUTTON, point.x, point.y, 0, mainWindow, nullptr);
 }

@@ -3,8 +3,6 @@
 // closes on a key release or click of its own.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "tests/e2e/harness.h"
 
 using namespace e2e;
@@ -177,19 +175,9 @@ TEST_F(CongratsTest, OpeningAndClosingFiftyTimesLeaksNoObjects) {
     };
     cycle();
     Pause(200);
-    const DWORD gdi = GetGuiResources(muslot_.process(), GR_GDIOBJECTS);
-    const DWORD user = GetGuiResources(muslot_.process(), GR_USEROBJECTS);
-    const size_t memory = PrivateBytes(muslot_.process());
+    const ResourceUse before = MeasureResourceUse(muslot_.process());
     for (int i = 0; i < 50 && !HasFatalFailure(); ++i) cycle();
     Pause(200);
-    // Wine may report zero for both; then this only checks nothing grew.
-    EXPECT_LE(GetGuiResources(muslot_.process(), GR_GDIOBJECTS), gdi + 2);
-    EXPECT_LE(GetGuiResources(muslot_.process(), GR_USEROBJECTS), user + 2);
-    const size_t grown = PrivateBytes(muslot_.process()) - memory;
-    EXPECT_LT(PrivateBytes(muslot_.process()), memory + 256 * 1024) << "grew by " << grown;
-    std::printf("private memory %lu bytes, grown by %ld over the 50 openings\n",
-                static_cast<unsigned long>(memory), static_cast<long>(grown));
-    std::printf("GDI objects %lu, USER objects %lu before the 50 openings\n",
-                static_cast<unsigned long>(gdi), static_cast<unsigned long>(user));
+    ExpectNoGrowth(before, muslot_.process());
     EXPECT_EQ(0u, muslot_.Close());
 }

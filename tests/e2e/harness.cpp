@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <fstream>
+
+#include <gtest/gtest.h>
 #include <sstream>
 
 #include "pictures/dib.h"
@@ -271,6 +273,23 @@ size_t PrivateBytes(HANDLE process) {
     // Wine leaves PrivateUsage at zero for other processes; the commit
     // charge (PagefileUsage) measures the same private memory there.
     return counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
+}
+
+ResourceUse MeasureResourceUse(HANDLE process) {
+    return ResourceUse{GetGuiResources(process, GR_GDIOBJECTS), GetGuiResources(process, GR_USEROBJECTS),
+                       PrivateBytes(process)};
+}
+
+void ExpectNoGrowth(const ResourceUse& before, HANDLE process) {
+    const ResourceUse after = MeasureResourceUse(process);
+    // Wine reports zero objects; the private memory then carries the check.
+    EXPECT_LE(after.gdiObjects, before.gdiObjects + 2);
+    EXPECT_LE(after.userObjects, before.userObjects + 2);
+    EXPECT_LT(after.privateBytes, before.privateBytes + 256 * 1024);
+    std::printf("GDI objects %lu -> %lu, USER objects %lu -> %lu, private memory %lu -> %lu bytes\n",
+                static_cast<unsigned long>(before.gdiObjects), static_cast<unsigned long>(after.gdiObjects),
+                static_cast<unsigned long>(before.userObjects), static_cast<unsigned long>(after.userObjects),
+                static_cast<unsigned long>(before.privateBytes), static_cast<unsigned long>(after.privateBytes));
 }
 
 void SaveScreenshot(const char* name) {

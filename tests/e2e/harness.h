@@ -93,6 +93,18 @@ void SaveScreenshot(const char* name);
 // platform reports no GDI and USER object counts (Wine reports zero).
 size_t PrivateBytes(HANDLE process);
 
+// A process's GDI and USER object counts and private memory, taken before
+// a loop of openings and compared after it.
+struct ResourceUse {
+    DWORD gdiObjects;
+    DWORD userObjects;
+    size_t privateBytes;
+};
+ResourceUse MeasureResourceUse(HANDLE process);
+// Expects nothing to have grown since `before` beyond small slack, and
+// prints what was measured.
+void ExpectNoGrowth(const ResourceUse& before, HANDLE process);
+
 // The pictures carried in the executable, decoded to RGB.
 Image LoadBitmapResource(int id);
 
