@@ -55,7 +55,7 @@ void OnEndSession(WPARAM endingForReal) {
 
 LRESULT OnSysCommand(HWND window, WPARAM command, LPARAM lParam) {
     if (static_cast<DWORD>(command) >= kFirstSystemCommand)
-        return DefWindowProcA(window, WM_SYSCOMMAND, command, lParam);
+        return DefWindowProcW(window, WM_SYSCOMMAND, command, lParam);
     return 0;
 }
 
@@ -99,16 +99,16 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_RBUTTONUP: ui::ShowContextMenu(window, lParam); return 0;
     case WM_QUERYNEWPALETTE: reels::RealisePalette(window); return 0;
     case WM_PALETTECHANGED: OnPaletteChanged(window, wParam); return 0;
-    default: return DefWindowProcA(window, message, wParam, lParam);
+    default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
 // A copy already running: bring it forward and report whether one was found.
 bool HandOverToRunningCopy() {
-    HANDLE existing = OpenMutexA(kMutexAllAccess, FALSE, kMainCaption);
+    HANDLE existing = OpenMutexW(kMutexAllAccess, FALSE, kMainCaption);
     if (!existing) return false;
     CloseHandle(existing);
-    if (HWND running = FindWindowA(kMainClassName, nullptr)) {
+    if (HWND running = FindWindowW(kMainClassName, nullptr)) {
         if (IsIconic(running))
             OpenIcon(running);
         else
@@ -118,23 +118,25 @@ bool HandOverToRunningCopy() {
 }
 
 bool RegisterMainClass(HINSTANCE instance) {
-    WNDCLASSA windowClass{};
+    // A wide class makes a wide window, whose caption is not squeezed
+    // through the ANSI code page.
+    WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = MainWindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MUSLOT));
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_MUSLOT));
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
     windowClass.lpszClassName = kMainClassName;
-    return RegisterClassA(&windowClass) != 0;
+    return RegisterClassW(&windowClass) != 0;
 }
 
 void RunMessageLoop() {
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         // The dialog filter takes the navigation keys meant for the main window.
-        if (IsDialogMessageA(g_shell.mainWindow, &message)) continue;
+        if (IsDialogMessageW(g_shell.mainWindow, &message)) continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
 }
 
@@ -144,10 +146,10 @@ int RunMuslot(HINSTANCE instance, int showCommand) {
     g_shell.instance = instance;
     if (HandOverToRunningCopy()) return 0;
     // Never acquired and never closed: it only marks that a copy runs.
-    g_shell.mutex = CreateMutexA(nullptr, FALSE, kMainCaption);
+    g_shell.mutex = CreateMutexW(nullptr, FALSE, kMainCaption);
 
     if (!RegisterMainClass(instance)) return 0;
-    HWND window = CreateWindowExA(0, kMainClassName, kMainCaption, kMainWindowStyle,
+    HWND window = CreateWindowExW(0, kMainClassName, kMainCaption, kMainWindowStyle,
                                   CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance,
                                   nullptr);
     if (!window) return 0;

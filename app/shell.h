@@ -20,10 +20,12 @@ extern ShellState g_shell;
 extern Settings g_settings;
 
 // Main window class name and caption; the caption also names the mutex a
-// second copy looks for. The caption is Shift-JIS text.
-constexpr char kMainClassName[] = "MurasuSlot32WClass";
-constexpr char kMainCaption[] =
-    "\x83\x7c\x83\x8b\x83\x6a\x83\x4a\x83\x58\x83\x8d\x83\x62\x83\x67";
+// second copy looks for. The caption is kept as UTF-16 so it reads the same
+// on every code page; on code page 932 its ANSI form is the Shift-JIS bytes
+// 83 7C 83 8B 83 6A 83 4A 83 58 83 8D 83 62 83 67, so the mutex is the
+// same object an ANSI copy opens by those bytes.
+constexpr wchar_t kMainClassName[] = L"MurasuSlot32WClass";
+constexpr wchar_t kMainCaption[] = L"\u30DD\u30EB\u30CB\u30AB\u30B9\u30ED\u30C3\u30C8";  // ポルニカスロット
 
 void ReadSettings();
 void WriteSettings();

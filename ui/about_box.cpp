@@ -13,10 +13,13 @@ namespace ui {
 namespace {
 
 constexpr WPARAM kMoveByCaption = 0xF012;  // SC_MOVE with the caption hit code
-// Shift-JIS texts.
-constexpr char kJapaneseCaption[] = "\xca\xde\xb0\xbc\xde\xae\xdd\x8f\xee\x95\xf1";
-constexpr char kLatinCredit[] = "Programmed by Velnor";
-constexpr char kJapaneseCredit[] = "Programmed by \x82\xd8\x82\xe9\x82\xd8\x82\xe9";
+// UTF-16, so they read the same on every code page; on code page 932 their
+// ANSI forms are the Shift-JIS bytes CA DE B0 BC DE AE DD 8F EE 95 F1 and
+// "Programmed by " 82 D8 82 E9 82 D8 82 E9.
+constexpr wchar_t kJapaneseCaption[] =
+    L"\uFF8A\uFF9E\uFF70\uFF7C\uFF9E\uFF6E\uFF9D\u60C5\u5831";  // ﾊﾞｰｼﾞｮﾝ情報
+constexpr wchar_t kLatinCredit[] = L"Programmed by Velnor";
+constexpr wchar_t kJapaneseCredit[] = L"Programmed by \u307A\u308B\u307A\u308B";  // ぺるぺる
 
 // Clicks on the credit line, counted for the whole run.
 int32_t g_creditClicks = 0;
@@ -43,7 +46,7 @@ void CentreBox(HWND box) {
 }
 
 void OnInitDialog(HWND box) {
-    if (app::g_settings.Language == 0) SetWindowTextA(box, kJapaneseCaption);
+    if (app::g_settings.Language == 0) SetWindowTextW(box, kJapaneseCaption);
     CentreBox(box);
 }
 
@@ -54,12 +57,12 @@ void OnLeftButtonDown(HWND box, LPARAM lParam) {
     GetWindowRect(GetDlgItem(box, IDC_CREDIT), &creditRect);
     if (!PtInRect(&creditRect, point)) {
         // The body drags the box as the caption would.
-        SendMessageA(box, WM_SYSCOMMAND, kMoveByCaption, 0);
+        SendMessageW(box, WM_SYSCOMMAND, kMoveByCaption, 0);
         return;
     }
     switch (CountCreditClick(g_creditClicks)) {
-    case CreditText::Japanese: SetDlgItemTextA(box, IDC_CREDIT, kJapaneseCredit); break;
-    case CreditText::Latin: SetDlgItemTextA(box, IDC_CREDIT, kLatinCredit); break;
+    case CreditText::Japanese: SetDlgItemTextW(box, IDC_CREDIT, kJapaneseCredit); break;
+    case CreditText::Latin: SetDlgItemTextW(box, IDC_CREDIT, kLatinCredit); break;
     case CreditText::Unchanged: break;
     }
 }
@@ -82,7 +85,9 @@ INT_PTR CALLBACK AboutProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
 }  // namespace
 
 void OpenAbout(HWND parent) {
-    DialogBoxParamA(app::g_shell.instance, MAKEINTRESOURCEA(IDD_ABOUT), parent, AboutProc, 0);
+    // A wide dialog, so its Japanese caption and credit are not squeezed
+    // through the ANSI code page.
+    DialogBoxParamW(app::g_shell.instance, MAKEINTRESOURCEW(IDD_ABOUT), parent, AboutProc, 0);
 }
 
 }  // namespace ui

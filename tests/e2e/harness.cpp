@@ -73,6 +73,19 @@ std::string SettingsFileFor(int64_t posX, int64_t posY, int64_t fitPos, int64_t 
            "\r\n";
 }
 
+std::wstring WindowText(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+void ExpectAnsiTextOnCodePage932(HWND window, const char* shiftJis) {
+    if (GetACP() != 932) return;
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    EXPECT_EQ(std::string(shiftJis), std::string(text));
+}
+
 namespace {
 
 struct ClassSearch {

@@ -13,8 +13,17 @@ namespace e2e {
 
 constexpr char kMainClass[] = "MurasuSlot32WClass";
 constexpr char kServiceClass[] = "MurasuServiceWClass";
-// The caption, as Shift-JIS bytes.
+// The caption, as every code page shows it, and as the Shift-JIS bytes an
+// ANSI reader gets on code page 932.
+constexpr wchar_t kCaption[] = L"\u30DD\u30EB\u30CB\u30AB\u30B9\u30ED\u30C3\u30C8";
 constexpr char kCaptionSjis[] = "\x83\x7c\x83\x8b\x83\x6a\x83\x4a\x83\x58\x83\x8d\x83\x62\x83\x67";
+
+// A window's text as UTF-16, the same on every code page.
+std::wstring WindowText(HWND window);
+// On code page 932, expects an ANSI reader to get exactly these Shift-JIS
+// bytes from the window; on other code pages the ANSI form differs and
+// nothing is checked.
+void ExpectAnsiTextOnCodePage932(HWND window, const char* shiftJis);
 
 // Polls the condition every few milliseconds until it holds or the time is up.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000);

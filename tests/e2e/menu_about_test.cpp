@@ -7,9 +7,13 @@ using namespace e2e;
 
 namespace {
 
-constexpr char kJapaneseAboutCaption[] = "\xca\xde\xb0\xbc\xde\xae\xdd\x8f\xee\x95\xf1";
-constexpr char kLatinCredit[] = "Programmed by Velnor";
-constexpr char kJapaneseCredit[] = "Programmed by \x82\xd8\x82\xe9\x82\xd8\x82\xe9";
+constexpr wchar_t kJapaneseAboutCaption[] =
+    L"\uFF8A\uFF9E\uFF70\uFF7C\uFF9E\uFF6E\uFF9D\u60C5\u5831";
+constexpr wchar_t kLatinCredit[] = L"Programmed by Velnor";
+constexpr wchar_t kJapaneseCredit[] = L"Programmed by \u307A\u308B\u307A\u308B";
+// Their ANSI forms on code page 932.
+constexpr char kJapaneseAboutCaptionSjis[] = "\xca\xde\xb0\xbc\xde\xae\xdd\x8f\xee\x95\xf1";
+constexpr char kJapaneseCreditSjis[] = "Programmed by \x82\xd8\x82\xe9\x82\xd8\x82\xe9";
 constexpr WPARAM kAboutCommand = 40002;
 constexpr WPARAM kExitCommand = 40003;
 
@@ -33,12 +37,6 @@ protected:
         return box;
     }
 
-    static std::string Text(HWND window) {
-        char text[128] = {};
-        GetWindowTextA(window, text, sizeof text);
-        return text;
-    }
-
     // A press of the left button on the credit line, in the box's client coordinates.
     static void ClickCredit(HWND box) {
         RECT credit{};
@@ -57,7 +55,8 @@ TEST_F(MenuAboutTest, AboutBoxInJapaneseIsCentredOwnedAndModal) {
     StartWith(0);
     HWND box = OpenAbout();
     ASSERT_NE(nullptr, box);
-    EXPECT_EQ(std::string(kJapaneseAboutCaption), Text(box));
+    EXPECT_EQ(std::wstring(kJapaneseAboutCaption), WindowText(box));
+    ExpectAnsiTextOnCodePage932(box, kJapaneseAboutCaptionSjis);
     EXPECT_EQ(muslot_.window(), GetWindow(box, GW_OWNER));
     EXPECT_FALSE(IsWindowEnabled(muslot_.window()));
     RECT boxRect{};
@@ -66,7 +65,7 @@ TEST_F(MenuAboutTest, AboutBoxInJapaneseIsCentredOwnedAndModal) {
     const int w = boxRect.right - boxRect.left, h = boxRect.bottom - boxRect.top;
     EXPECT_EQ(main.left + ((main.right - main.left) - w) / 2, boxRect.left);
     EXPECT_EQ(main.top + ((main.bottom - main.top) - h) / 2, boxRect.top);
-    EXPECT_EQ(std::string(kLatinCredit), Text(GetDlgItem(box, 1001)));
+    EXPECT_EQ(std::wstring(kLatinCredit), WindowText(GetDlgItem(box, 1001)));
     // Escape (as the dialog manager turns it into IDCANCEL) closes it.
     PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
@@ -85,7 +84,7 @@ TEST_F(MenuAboutTest, EnglishCaptionAndTheBoxStaysOnTheScreenAtTheRightEdge) {
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }));
     HWND box = OpenAbout();
     ASSERT_NE(nullptr, box);
-    EXPECT_EQ("About", Text(box));
+    EXPECT_EQ(L"About", WindowText(box));
     RECT boxRect{};
     GetWindowRect(box, &boxRect);
     EXPECT_LE(boxRect.right, GetSystemMetrics(SM_CXSCREEN));
@@ -99,26 +98,27 @@ TEST_F(MenuAboutTest, TheCreditTurnsJapaneseOnTheSeventhClickAcrossOpenings) {
     HWND box = OpenAbout();
     ASSERT_NE(nullptr, box);
     for (int i = 0; i < 3; ++i) ClickCredit(box);
-    EXPECT_EQ(std::string(kLatinCredit), Text(GetDlgItem(box, 1001)));
+    EXPECT_EQ(std::wstring(kLatinCredit), WindowText(GetDlgItem(box, 1001)));
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
 
     box = OpenAbout();  // the count goes on where it stopped
     ASSERT_NE(nullptr, box);
     for (int i = 0; i < 3; ++i) ClickCredit(box);
-    EXPECT_EQ(std::string(kLatinCredit), Text(GetDlgItem(box, 1001)));
+    EXPECT_EQ(std::wstring(kLatinCredit), WindowText(GetDlgItem(box, 1001)));
     ClickCredit(box);  // the seventh
-    EXPECT_EQ(std::string(kJapaneseCredit), Text(GetDlgItem(box, 1001)));
+    EXPECT_EQ(std::wstring(kJapaneseCredit), WindowText(GetDlgItem(box, 1001)));
+    ExpectAnsiTextOnCodePage932(GetDlgItem(box, 1001), kJapaneseCreditSjis);
     ClickCredit(box);  // the eighth
-    EXPECT_EQ(std::string(kLatinCredit), Text(GetDlgItem(box, 1001)));
+    EXPECT_EQ(std::wstring(kLatinCredit), WindowText(GetDlgItem(box, 1001)));
     for (int i = 0; i < 6; ++i) ClickCredit(box);
-    EXPECT_EQ(std::string(kJapaneseCredit), Text(GetDlgItem(box, 1001)));  // the 14th
+    EXPECT_EQ(std::wstring(kJapaneseCredit), WindowText(GetDlgItem(box, 1001)));  // the 14th
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
 
     box = OpenAbout();  // the text starts from the template again
     ASSERT_NE(nullptr, box);
-    EXPECT_EQ(std::string(kLatinCredit), Text(GetDlgItem(box, 1001)));
+    EXPECT_EQ(std::wstring(kLatinCredit), WindowText(GetDlgItem(box, 1001)));
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
 }

@@ -57,11 +57,20 @@ TEST(Placement, FirstRunIsCentredAndWritesTheFourKeys) {
     const int x = (ScreenWidth() - OuterWidth()) / 2;
     const int y = (ScreenHeight() - OuterHeight()) / 2;
     ExpectAt(muslot, x, y);
-    EXPECT_EQ(1024, ScreenWidth());
-    EXPECT_EQ(391, x);
-    EXPECT_EQ(164, y);
+    // The centre worked out by hand for the desktops the tests run on.
+    struct Desktop {
+        int width, height, x, y;
+    } const desktops[] = {{1024, 768, 391, 164}, {640, 480, 199, 20}};
+    bool known = false;
+    for (const Desktop& d : desktops) {
+        if (d.width != ScreenWidth() || d.height != ScreenHeight()) continue;
+        known = true;
+        EXPECT_EQ(d.x, x);
+        EXPECT_EQ(d.y, y);
+    }
+    EXPECT_TRUE(known) << ScreenWidth() << " x " << ScreenHeight();
     EXPECT_EQ(0u, muslot.Close());
-    EXPECT_EQ(ExpectedLines("391", "164", "1", "0"), ReadSettingsLines());
+    EXPECT_EQ(ExpectedLines(std::to_string(x), std::to_string(y), "1", "0"), ReadSettingsLines());
 }
 
 TEST(Placement, RememberedAndOutOfRangePositions) {

@@ -20,9 +20,18 @@ TEST_F(ShellTest, MainWindowHasItsClassCaptionAndFixedFrame) {
     char className[64] = {};
     GetClassNameA(window, className, sizeof className);
     EXPECT_STREQ(kMainClass, className);
-    char caption[64] = {};
-    GetWindowTextA(window, caption, sizeof caption);
-    EXPECT_EQ(std::string(kCaptionSjis), std::string(caption));
+    EXPECT_EQ(std::wstring(kCaption), WindowText(window));
+    ExpectAnsiTextOnCodePage932(window, kCaptionSjis);
+    // The mutex is named by the caption: as UTF-16 on every code page, and on
+    // code page 932 an older copy that opens it by the ANSI bytes finds it too.
+    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, kCaption);
+    EXPECT_NE(nullptr, mutex);
+    if (mutex) CloseHandle(mutex);
+    if (GetACP() == 932) {
+        mutex = OpenMutexA(SYNCHRONIZE, FALSE, kCaptionSjis);
+        EXPECT_NE(nullptr, mutex);
+        if (mutex) CloseHandle(mutex);
+    }
 
     const LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_EQ(static_cast<LONG>(WS_CAPTION), style & WS_CAPTION);
@@ -76,6 +85,18 @@ TEST_F(ShellTest, ASecondCopyHandsOverToTheFirstAndExits) {
     EXPECT_EQ(1u, WindowsOfClass(kMainClass).size());
     EXPECT_TRUE(first.Running());
     EXPECT_EQ(0u, first.Close());
+}
+
+TEST_F(ShellTest, ACopyRunningUnderTheAnsiMutexNameIsFoundOnCodePage932) {
+    if (GetACP() != 932) GTEST_SKIP() << "the ANSI name is the caption only on code page 932";
+    // What an older copy, which names the mutex by the Shift-JIS bytes, leaves.
+    HANDLE older = CreateMutexA(nullptr, FALSE, kCaptionSjis);
+    ASSERT_NE(nullptr, older);
+    Muslot muslot;
+    ASSERT_TRUE(muslot.Start());
+    EXPECT_EQ(0u, muslot.WaitForExit(5000));
+    EXPECT_TRUE(WindowsOfClass(kMainClass).empty());
+    CloseHandle(older);
 }
 
 TEST_F(ShellTest, CloseEndsTheProcessWithCodeZero) {
