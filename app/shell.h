@@ -25,6 +25,9 @@ constexpr char kMainClassName[] = "MurasuSlot32WClass";
 constexpr char kMainCaption[] =
     "\x83\x7c\x83\x8b\x83\x6a\x83\x4a\x83\x58\x83\x8d\x83\x62\x83\x67";
 
+// Runs the program from start-up to shutdown; the process exit code.
+int RunMuslot(HINSTANCE instance, int showCommand);
+
 void ReadSettings();
 void WriteSettings();
 
