@@ -25,9 +25,6 @@ constexpr char kMainClassName[] = "MurasuSlot32WClass";
 constexpr char kMainCaption[] =
     "\x83\x7c\x83\x8b\x83\x6a\x83\x4a\x83\x58\x83\x8d\x83\x62\x83\x67";
 
-// Runs the program from start-up to shutdown; the process exit code.
-int RunMuslot(HINSTANCE instance, int showCommand);
-
 void ReadSettings();
 void WriteSettings();
 
@@ -37,5 +34,8 @@ void RememberPosition(HWND window, const WINDOWPOS& position);
 
 void RegisterCtl3d(HINSTANCE instance);
 void UnregisterCtl3d(HINSTANCE instance);
+
+// Runs the program from start-up to shutdown; the process exit code.
+int RunMuslot(HINSTANCE instance, int showCommand);
 
 }  // namespace app

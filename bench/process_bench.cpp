@@ -16,7 +16,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/shell.h"
 #include "bench/floor.h"
 #include "bench/linux_proc.h"
 #include "bench/measure.h"
@@ -27,6 +26,8 @@
 
 namespace {
 
+// The main window class of muslot.exe: the name a second copy looks for.
+constexpr char kMachineClassName[] = "MurasuSlot32WClass";
 constexpr DWORD kFirstFrameTimeoutMs = 30000;
 constexpr DWORD kExitTimeoutMs = 10000;
 
@@ -44,7 +45,7 @@ std::string BenchFolder() {
 }
 
 const Program& Muslot() {
-    static const Program program{"muslot", MUSLOT_EXE, app::kMainClassName};
+    static const Program program{"muslot", MUSLOT_EXE, kMachineClassName};
     return program;
 }
 const Program& Minimal() {
