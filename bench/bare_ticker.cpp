@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "bench/floor.h"
+#include "bench/measure.h"
 
 namespace {
 
@@ -17,12 +18,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     // Like the machine: the first frame is drawn before the window shows.
     bench::FloorTick(window);
     SetTimer(window, kTickTimerId, kTickPeriod, nullptr);
-    ShowWindow(window, showCommand);
-    UpdateWindow(window);
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return 0;
+    return bench::ShowAndRun(window, showCommand);
 }

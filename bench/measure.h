@@ -50,6 +50,18 @@ inline SIZE MachineWindowSize() {
                 GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYBORDER) + kClientHeight};
 }
 
+// Shows a baseline program's window and runs its message loop to the end.
+inline int ShowAndRun(HWND window, int showCommand) {
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
 // The window class of the minimal window program.
 constexpr char kMinimalClassName[] = "BenchMinimalWClass";
 

@@ -29,12 +29,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     HWND window = CreateWindowExA(0, bench::kMinimalClassName, "Minimal", bench::kMachineStyle, CW_USEDEFAULT,
                                   CW_USEDEFAULT, outer.cx, outer.cy, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
-    ShowWindow(window, showCommand);
-    UpdateWindow(window);
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return 0;
+    return bench::ShowAndRun(window, showCommand);
 }
