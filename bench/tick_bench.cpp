@@ -141,7 +141,7 @@ void CALLBACK RunTicks(HWND, UINT, UINT_PTR timerId, DWORD) {
             machineTicks.push_back(Timed([&] { reels::Tick(machine); }));
         for (int i = 0; i < block; ++i)
             floorTicks.push_back(Timed([&] { bench::FloorTick(floor); }));
-        for (int i = 0; i < block / 5; ++i) {
+        for (int i = 0; i < (block + 4) / 5; ++i) {
             machineRepaints.push_back(Timed([&] { repaint(machine); }));
             floorRepaints.push_back(Timed([&] { repaint(floor); }));
         }
@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
     g_run.instance = GetModuleHandleA(nullptr);
     g_run.ticks = tiny ? 20 : bench::IntOption(argc, argv, "--ticks", 2000);
     g_run.warmUp = tiny ? 2 : 50;
-    g_run.block = tiny ? 5 : 50;
+    g_run.block = tiny ? 5 : 10;
     const int creations = tiny ? 2 : bench::IntOption(argc, argv, "--creations", 21);
 
     bench::ReportPlatform();
