@@ -60,8 +60,13 @@ void MeasureCreationSteps(int repeats) {
     HWND scratch = CreateWindowExA(0, kScratchClassName, "Scratch", bench::kMachineStyle, CW_USEDEFAULT,
                                    CW_USEDEFAULT, 0, 0, nullptr, nullptr, g_run.instance, nullptr);
     app::g_shell.instance = g_run.instance;
-    std::vector<double> settings, menu, pictures, placement, firstTick;
+    std::vector<double> bareWindow, settings, menu, pictures, placement, firstTick;
     for (int i = 0; i < repeats; ++i) {
+        // What a window of this style costs without any of the handler's work.
+        bareWindow.push_back(Timed([&] {
+            DestroyWindow(CreateWindowExA(0, kScratchClassName, "", bench::kMachineStyle, CW_USEDEFAULT,
+                                          CW_USEDEFAULT, 0, 0, nullptr, nullptr, g_run.instance, nullptr));
+        }));
         SetWindowPos(scratch, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         settings.push_back(Timed([] { app::ReadSettings(); }));
         menu.push_back(Timed([] { ui::LoadContextMenu(); }));
@@ -76,6 +81,7 @@ void MeasureCreationSteps(int repeats) {
         app::g_shell.popup = nullptr;
     }
     DestroyWindow(scratch);
+    ReportSteps("create.bare_window_us", bareWindow);
     ReportSteps("create.settings_us", settings);
     ReportSteps("create.menu_us", menu);
     ReportSteps("create.pictures_us", pictures);
@@ -83,18 +89,16 @@ void MeasureCreationSteps(int repeats) {
     ReportSteps("create.first_tick_us", firstTick);
 }
 
-// Whole creations of the real main window, handler and all; each
-// destruction posts a quit, which is thrown away.
+// Whole creations and destructions of the real main window, handlers and
+// all; each destruction posts a quit, which is thrown away.
 void MeasureWholeCreation(int repeats) {
     std::vector<double> samples;
     for (int i = 0; i < repeats; ++i) {
-        HWND window = nullptr;
         samples.push_back(Timed([&] {
-            window = CreateWindowExA(0, MAKEINTATOM(g_run.machineClass), "", bench::kMachineStyle,
-                                     CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, g_run.instance,
-                                     nullptr);
+            DestroyWindow(CreateWindowExA(0, MAKEINTATOM(g_run.machineClass), "", bench::kMachineStyle,
+                                          CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr,
+                                          g_run.instance, nullptr));
         }));
-        DestroyWindow(window);
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         }
