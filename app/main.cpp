@@ -166,7 +166,3 @@ int RunMuslot(HINSTANCE instance, int showCommand) {
 }
 
 }  // namespace app
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    return app::RunMuslot(instance, showCommand);
-}
