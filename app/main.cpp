@@ -59,6 +59,17 @@ LRESULT OnSysCommand(HWND window, WPARAM command, LPARAM lParam) {
     return 0;
 }
 
+LRESULT OnWindowPosition(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+    // Anyone can send these messages; one without its record is not ours to read.
+    if (!position) return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_WINDOWPOSCHANGING)
+        ClampProposedPosition(*position);
+    else
+        RememberPosition(window, *position);
+    return 0;
+}
+
 void OnTimer(HWND window) {
     if (!IsIconic(window)) reels::Tick(window);
 }
@@ -88,8 +99,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     // The back buffer covers the whole client area, so erasing is painting.
     case WM_ERASEBKGND: reels::Paint(reinterpret_cast<HDC>(wParam)); return 0;
     case WM_ENDSESSION: OnEndSession(wParam); return 0;
-    case WM_WINDOWPOSCHANGING: ClampProposedPosition(*reinterpret_cast<WINDOWPOS*>(lParam)); return 0;
-    case WM_WINDOWPOSCHANGED: RememberPosition(window, *reinterpret_cast<WINDOWPOS*>(lParam)); return 0;
+    case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED: return OnWindowPosition(window, message, wParam, lParam);
     case WM_KEYDOWN: OnKeyDown(wParam); return 0;
     case WM_KEYUP: OnKeyUp(window); return 0;
     case WM_COMMAND: ui::OnCommand(window, wParam); return 0;

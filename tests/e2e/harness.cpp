@@ -183,6 +183,22 @@ POINT Muslot::ClientOrigin() const {
     return origin;
 }
 
+bool SendFromInside(HWND window, UINT message, LPARAM lParam) {
+    HMODULE sender = LoadLibraryA(MUSLOT_SENDER_DLL);
+    auto hook = sender ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(sender, "SendInProcessHook"))) : nullptr;
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    HHOOK installed = hook ? SetWindowsHookExA(WH_GETMESSAGE, hook, sender, thread) : nullptr;
+    HANDLE done = CreateEventA(nullptr, FALSE, FALSE, "MuslotTestSentInProcess");
+    bool sent = false;
+    if (installed && done &&
+        PostMessageA(window, RegisterWindowMessageA("MuslotTestSendInProcess"), message, lParam))
+        sent = WaitForSingleObject(done, 5000) == WAIT_OBJECT_0;
+    if (installed) UnhookWindowsHookEx(installed);
+    if (done) CloseHandle(done);
+    if (sender) FreeLibrary(sender);
+    return sent;
+}
+
 Image CaptureScreen(RECT area) {
     Image image;
     image.width = area.right - area.left;

@@ -69,6 +69,10 @@ private:
     HWND window_ = nullptr;
 };
 
+// Sends a message to a window of muslot.exe from inside its own thread (by a
+// message hook), with lParam exactly as given; whether it was delivered.
+bool SendFromInside(HWND window, UINT message, LPARAM lParam);
+
 // An RGB picture of a screen area.
 struct Image {
     int width = 0;
