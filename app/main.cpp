@@ -114,17 +114,21 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 }
 
-// A copy already running: bring it forward and report whether one was found.
-bool HandOverToRunningCopy() {
-    HANDLE existing = OpenMutexA(kMutexAllAccess, FALSE, kMainCaption);
-    if (!existing) return false;
-    CloseHandle(existing);
+void BringRunningCopyForward() {
     if (HWND running = FindWindowA(kMainClassName, nullptr)) {
         if (IsIconic(running))
             OpenIcon(running);
         else
             SetForegroundWindow(running);
     }
+}
+
+// A copy already running: bring it forward and report whether one was found.
+bool HandOverToRunningCopy() {
+    HANDLE existing = OpenMutexA(kMutexAllAccess, FALSE, kMainCaption);
+    if (!existing) return false;
+    CloseHandle(existing);
+    BringRunningCopyForward();
     return true;
 }
 
@@ -156,6 +160,12 @@ int RunMuslot(HINSTANCE instance, int showCommand) {
     if (HandOverToRunningCopy()) return 0;
     // Never acquired and never closed: it only marks that a copy runs.
     g_shell.mutex = CreateMutexA(nullptr, FALSE, kMainCaption);
+    // Two copies started together can both miss the other's mutex above;
+    // only one of them creates it, and the other hands over after all.
+    if (g_shell.mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        BringRunningCopyForward();
+        return 0;
+    }
 
     if (!RegisterMainClass(instance)) return 0;
     HWND window = CreateWindowExA(0, kMainClassName, kMainCaption, kMainWindowStyle,

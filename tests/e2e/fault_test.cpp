@@ -1,0 +1,160 @@
+// Faults from outside: the program killed in the middle of a run, two copies
+// started together, and what a run leaves on the disk.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "tests/e2e/harness.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr WPARAM kAboutCommand = 40002;
+
+std::vector<std::string> Lines(int x, int y, int fit, int language) {
+    return {"[MUSlot]", "PosX=" + std::to_string(x), "PosY=" + std::to_string(y),
+            "FitPos=" + std::to_string(fit), "Language=" + std::to_string(language)};
+}
+
+void Kill(Muslot& muslot) {
+    TerminateProcess(muslot.process(), 1);
+    ASSERT_EQ(1u, muslot.WaitForExit());
+}
+
+// Every file under a folder with its size and last write time.
+using Tree = std::map<std::string, std::string>;
+
+void Collect(const std::string& folder, Tree& tree) {
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string path = folder + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            tree[path] = "link";  // the user's folders that lead out of the prefix
+        } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            tree[path + "\\"] = "folder";
+            Collect(path, tree);
+        } else {
+            tree[path] = std::to_string(found.nFileSizeLow) + " bytes, written " +
+                         std::to_string(found.ftLastWriteTime.dwHighDateTime) + ":" +
+                         std::to_string(found.ftLastWriteTime.dwLowDateTime);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+// What changed between two pictures of the tree: added, removed or rewritten.
+std::vector<std::string> Changes(const Tree& before, const Tree& after) {
+    std::vector<std::string> changes;
+    for (const auto& [path, what] : after) {
+        auto old = before.find(path);
+        if (old == before.end())
+            changes.push_back("added " + path);
+        else if (old->second != what)
+            changes.push_back("changed " + path);
+    }
+    for (const auto& [path, what] : before)
+        if (!after.count(path)) changes.push_back("removed " + path);
+    return changes;
+}
+
+}  // namespace
+
+TEST(Faults, KilledMidRunItStartsWithTheSettingsOfItsLastCleanExit) {
+    WriteSettingsText(SettingsFileFor(300, 200, 1, 1));
+    {
+        Muslot muslot;
+        ASSERT_TRUE(muslot.Start());
+        ASSERT_NE(nullptr, muslot.WaitForMainWindow());
+        SetWindowPos(muslot.window(), nullptr, 320, 210, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_EQ(0u, muslot.Close());
+    }
+    const std::string clean = ReadSettingsText();
+    ASSERT_EQ(Lines(320, 210, 1, 1), ReadSettingsLines());
+
+    // Killed at three moments: with the reels spinning after a move, with a
+    // reel stopped, and with the About box open.
+    for (int moment = 0; moment < 3; ++moment) {
+        SCOPED_TRACE("moment " + std::to_string(moment));
+        Muslot muslot;
+        ASSERT_TRUE(muslot.Start());
+        ASSERT_NE(nullptr, muslot.WaitForMainWindow());
+        RECT rect = muslot.WindowRect();
+        EXPECT_EQ(320, rect.left);
+        EXPECT_EQ(210, rect.top);
+        SetWindowPos(muslot.window(), nullptr, 500 + moment, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (moment >= 1) {
+            muslot.PressKey('1');
+            muslot.ReleaseKey('1');
+        }
+        if (moment == 2) {
+            muslot.Post(WM_COMMAND, kAboutCommand);
+            EXPECT_TRUE(WaitFor([&] { return !WindowsOfClass("#32770", muslot.processId()).empty(); }));
+        }
+        Pause(300);
+        Kill(muslot);
+        EXPECT_EQ(clean, ReadSettingsText()) << "a killed run touched the file";
+    }
+    Muslot muslot;
+    ASSERT_TRUE(muslot.Start());
+    ASSERT_NE(nullptr, muslot.WaitForMainWindow());
+    EXPECT_EQ(320, muslot.WindowRect().left);
+    EXPECT_EQ(210, muslot.WindowRect().top);
+    EXPECT_EQ(0u, muslot.Close());
+    EXPECT_EQ(Lines(320, 210, 1, 1), ReadSettingsLines());
+}
+
+TEST(Faults, TwoCopiesStartedTogetherLeaveOneWindow) {
+    RemoveSettings();
+    for (int round = 0; round < 10; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        Muslot first, second;
+        ASSERT_TRUE(first.Start());
+        ASSERT_TRUE(second.Start());
+        // One of them hands over and ends with code 0; the other plays on.
+        Muslot* ended = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            ended = !first.Running() ? &first : !second.Running() ? &second : nullptr;
+            return ended != nullptr;
+        }, 15000)) << "neither copy ended";
+        Muslot& survivor = ended == &first ? second : first;
+        EXPECT_EQ(0u, ended->WaitForExit());
+        ASSERT_NE(nullptr, survivor.WaitForMainWindow());
+        Pause(200);
+        EXPECT_EQ(1u, WindowsOfClass(kMainClass).size());
+        EXPECT_TRUE(survivor.Running());
+        EXPECT_EQ(0u, survivor.Close());
+    }
+}
+
+TEST(Faults, ARunWritesNoFileButTheSettings) {
+    RemoveSettings();
+    Tree before;
+    Collect("C:", before);
+    {
+        Muslot muslot;
+        ASSERT_TRUE(muslot.Start());
+        ASSERT_NE(nullptr, muslot.WaitForMainWindow());
+        for (UINT key : {UINT('1'), UINT('2'), UINT('3'), UINT('4'), UINT(VK_SPACE)}) {
+            muslot.PressKey(key);
+            muslot.ReleaseKey(key);
+        }
+        muslot.Post(WM_COMMAND, kAboutCommand);
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            auto boxes = WindowsOfClass("#32770", muslot.processId());
+            box = boxes.empty() ? nullptr : boxes[0];
+            return box != nullptr;
+        }));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+        EXPECT_EQ(0u, muslot.Close());
+    }
+    Tree after;
+    Collect("C:", after);
+    for (const std::string& change : Changes(before, after)) std::printf("%s\n", change.c_str());
+}
