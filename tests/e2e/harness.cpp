@@ -2,6 +2,7 @@
 
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 
@@ -289,6 +290,37 @@ size_t PrivateBytes(HANDLE process) {
     // Wine leaves PrivateUsage at zero for other processes; the commit
     // charge (PagefileUsage) measures the same private memory there.
     return counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
+}
+
+DWORD HandleCount(HANDLE process) {
+    DWORD count = 0;
+    if (GetProcessHandleCount(process, &count) && count != 0) return count;
+    struct HandleEntry {
+        ULONG processId;
+        UCHAR objectType, flags;
+        USHORT handle;
+        PVOID object;
+        ACCESS_MASK access;
+    };
+    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    constexpr ULONG kSystemHandleInformation = 16;
+    constexpr LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
+    std::vector<uint8_t> buffer(1 << 16);
+    LONG status = kLengthMismatch;
+    for (int tries = 0; query && status == kLengthMismatch && tries < 8; ++tries) {
+        ULONG needed = 0;
+        status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == kLengthMismatch) buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
+    }
+    if (!query || status != 0) return 0;
+    const ULONG entries = *reinterpret_cast<const ULONG*>(buffer.data());
+    const auto* entry = reinterpret_cast<const HandleEntry*>(buffer.data() + sizeof(ULONG_PTR));
+    const DWORD processId = GetProcessId(process);
+    for (ULONG i = 0; i < entries; ++i)
+        if (entry[i].processId == processId) ++count;
+    return count;
 }
 
 ResourceUse MeasureResourceUse(HANDLE process) {

@@ -96,6 +96,9 @@ void SaveScreenshot(const char* name);
 // The private memory a process holds, in bytes: the leak measure where the
 // platform reports no GDI and USER object counts (Wine reports zero).
 size_t PrivateBytes(HANDLE process);
+// The number of kernel handles a process holds (from the system's handle
+// table, which Wine fills where it leaves GetProcessHandleCount at zero).
+DWORD HandleCount(HANDLE process);
 
 // A process's GDI and USER object counts and private memory, taken before
 // a loop of openings and compared after it.
