@@ -26,6 +26,14 @@ void OnCreate(HWND window) {
     EnableWindow(GetParent(window), FALSE);
 }
 
+// The owner is enabled again before the picture goes, so that activation
+// returns to it; enabled only after, the system would already have handed
+// the activation (and the keyboard) to some other window.
+void OnClose(HWND window) {
+    EnableWindow(GetParent(window), TRUE);
+    DestroyWindow(window);
+}
+
 void OnDestroy(HWND window) {
     KillTimer(window, kIdleTimerId);
     EnableWindow(GetParent(window), TRUE);
@@ -56,6 +64,7 @@ void RealiseServicePalette(HWND window) {
 LRESULT CALLBACK ServiceWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: OnCreate(window); return 0;
+    case WM_CLOSE: OnClose(window); return 0;
     case WM_DESTROY: OnDestroy(window); return 0;
     case WM_PAINT: OnPaint(window); return 0;
     case WM_KEYDOWN: return 0;  // a key held down leaves the picture up

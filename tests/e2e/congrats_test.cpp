@@ -1,6 +1,7 @@
-// A real match, forced by watching the reels: the congratulations window
-// opens on the key's release (or the click), locks the main window and
-// closes on a key release or click of its own.
+// A real match, forced by watching the reels and made with real keys and
+// clicks: the congratulations window opens on the key's release (or the
+// click), locks the main window, closes on a key release or click of its
+// own and hands the user's input back to the machine.
 #include <gtest/gtest.h>
 
 #include "tests/e2e/harness.h"
@@ -78,7 +79,7 @@ protected:
             if (!lastByClick) muslot_.ReleaseKey('4');
             WaitFor([&] { return WindowsOfClass(kServiceClass).empty(); }, 500);
             // A slipped last reel may still have matched by position; close it.
-            for (HWND open : WindowsOfClass(kServiceClass)) PostMessageA(open, WM_LBUTTONUP, 0, 0);
+            for (HWND open : WindowsOfClass(kServiceClass)) ClickOn(open);
             WaitFor([&] { return WindowsOfClass(kServiceClass).empty(); }, 2000);
         }
         return -1;
@@ -92,6 +93,23 @@ protected:
             return found != nullptr;
         }, 3000);
         return found;
+    }
+
+    // A click in the middle of a window, with the real mouse.
+    static void ClickOn(HWND window) {
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        ClickAt(POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+    }
+
+    // Once the picture has gone the machine has the user's input again: it is
+    // the foreground window, its caption is drawn active, and a key spins it.
+    void ExpectMainWindowTakesInput() {
+        EXPECT_TRUE(WaitFor([&] { return ForegroundWindow() == muslot_.window(); }, 2000));
+        EXPECT_TRUE(WaitFor([&] { return CaptionLooksActive(muslot_.window()); }, 2000));
+        TypeKey('Z');
+        EXPECT_TRUE(WaitFor([&] { return LampOf(Frame(), 0) == Lamp::Running; }, 2000))
+            << "the next key did not reach the machine";
     }
 
     void ExpectCongratulationsWindow(HWND service) {
@@ -127,18 +145,23 @@ TEST_F(CongratsTest, AKeyboardMatchOpensOnTheReleaseAndStaysUntilAKeyRelease) {
     Pause(300);
     SaveScreenshot("congratulations-window");
 
-    PostMessageA(service, WM_KEYDOWN, 'A', 1);
-    PostMessageA(service, WM_RBUTTONUP, 0, 0);
-    Pause(6000);  // longer than its five-second timer
+    // A key held down, a right click and a wait past its five-second timer
+    // leave it up.
+    PressKey('A');
+    RECT rect{};
+    GetWindowRect(service, &rect);
+    RightClickAt(POINT{rect.left + 20, rect.top + 20});
+    Pause(6000);
     EXPECT_TRUE(IsWindow(service) && IsWindowVisible(service));
 
-    PostMessageA(service, WM_KEYUP, 'A', static_cast<LPARAM>(0xC0000001u));
+    ReleaseKey('A');
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(service); }));
     EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(muslot_.window()) != FALSE; }));
     for (int r = 0; r < 4; ++r) {
         EXPECT_EQ(Lamp::Stopped, LampOf(Frame(), r));
         EXPECT_EQ(figure, FigureOf(r));
     }
+    ExpectMainWindowTakesInput();
     EXPECT_EQ(0u, muslot_.Close());
 }
 
@@ -147,9 +170,10 @@ TEST_F(CongratsTest, AMouseMatchOpensOnThatClickAndClosesOnAClick) {
     ASSERT_GE(figure, 0) << "no match could be forced";
     HWND service = ServiceWindow();
     ExpectCongratulationsWindow(service);
-    PostMessageA(service, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    ClickOn(service);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(service); }));
     EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(muslot_.window()) != FALSE; }));
+    ExpectMainWindowTakesInput();
 }
 
 TEST_F(CongratsTest, AClickBeforeTheReleaseSpinsAndTheReleaseStillOpens) {
@@ -160,7 +184,7 @@ TEST_F(CongratsTest, AClickBeforeTheReleaseSpinsAndTheReleaseStillOpens) {
     muslot_.ReleaseKey('4');
     HWND service = ServiceWindow();
     ExpectCongratulationsWindow(service);
-    PostMessageA(service, WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0000001u));
+    TypeKey(VK_SPACE);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(service); }));
 }
 
@@ -169,7 +193,7 @@ TEST_F(CongratsTest, OpeningAndClosingFiftyTimesLeaksNoObjects) {
         ASSERT_GE(ForceMatch(true), 0) << "no match could be forced";
         HWND service = ServiceWindow();
         ASSERT_NE(nullptr, service);
-        PostMessageA(service, WM_LBUTTONUP, 0, 0);
+        ClickOn(service);
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(service); }));
         ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(muslot_.window()) != FALSE; }));
     };

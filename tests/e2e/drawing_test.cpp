@@ -76,6 +76,7 @@ TEST_F(DrawingTest, EveryReelShowsABandOfTheStripAndSpinsWithABlueLamp) {
         Pause(70);
     }
     EXPECT_GT(steps, 20);
+    SaveScreenshot("machine");
 }
 
 TEST_F(DrawingTest, KeysAndClicksStopReelsAndAnyKeySpinsAgain) {

@@ -101,6 +101,133 @@ std::vector<HWND> WindowsOfClass(const char* className, DWORD processId) {
     return search.found;
 }
 
+namespace {
+
+void SendKey(UINT virtualKey, DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(virtualKey);
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+// Lets the target take one step of input before the next arrives, as a
+// user's hand would: a move loop or a menu reads the queue between events.
+void Settle() { Sleep(30); }
+
+}  // namespace
+
+POINT ScreenPoint(HWND window, int x, int y) {
+    POINT point{x, y};
+    ClientToScreen(window, &point);
+    return point;
+}
+
+void PressKey(UINT virtualKey) { SendKey(virtualKey, 0); }
+
+void ReleaseKey(UINT virtualKey) { SendKey(virtualKey, KEYEVENTF_KEYUP); }
+
+void TypeKey(UINT virtualKey) {
+    PressKey(virtualKey);
+    ReleaseKey(virtualKey);
+}
+
+void TypeKeys(std::initializer_list<UINT> virtualKeys) {
+    for (UINT key : virtualKeys) {
+        TypeKey(key);
+        Settle();
+    }
+}
+
+namespace {
+
+bool PointerAt(POINT screen) {
+    POINT at{};
+    GetCursorPos(&at);
+    return at.x == screen.x && at.y == screen.y;
+}
+
+}  // namespace
+
+void MoveMouseTo(POINT screen) {
+    // Absolute positions run from 0 to 65535 across the primary screen and
+    // are scaled back down rounding toward zero, so round them up here.
+    const LONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    const LONG dx = (screen.x * 65536 + width - 1) / width;
+    const LONG dy = (screen.y * 65536 + height - 1) / height;
+    // Wine moves the X pointer after an injected move, and the desktop reports
+    // that move back a moment later: a late report of an earlier move can put
+    // the pointer back where it was. Wait until it has stayed put a while,
+    // moving it again when it has been put back.
+    const DWORD start = GetTickCount();
+    DWORD heldSince = 0;
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, dx, dy);
+    while (GetTickCount() - start < 3000) {
+        Sleep(5);
+        if (!PointerAt(screen)) {
+            heldSince = 0;
+            SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, dx, dy);
+        } else if (heldSince == 0) {
+            heldSince = GetTickCount();
+        } else if (GetTickCount() - heldSince >= 60) {
+            return;
+        }
+    }
+}
+
+void LeftButton(bool down) { SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP); }
+
+void ClickAt(POINT screen) {
+    MoveMouseTo(screen);
+    LeftButton(true);
+    LeftButton(false);
+}
+
+void RightClickAt(POINT screen) {
+    MoveMouseTo(screen);
+    SendMouse(MOUSEEVENTF_RIGHTDOWN);
+    SendMouse(MOUSEEVENTF_RIGHTUP);
+}
+
+void DragFromTo(POINT from, POINT to) {
+    MoveMouseTo(from);
+    LeftButton(true);
+    Settle();
+    // In steps, as a hand moves, so a move loop sees the way.
+    for (int step = 1; step <= 4; ++step) {
+        MoveMouseTo(POINT{from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4});
+        Settle();
+    }
+    LeftButton(false);
+    Settle();
+}
+
+HWND ForegroundWindow() { return GetForegroundWindow(); }
+
+bool CaptionLooksActive(HWND window) {
+    TITLEBARINFO title{};
+    title.cbSize = sizeof title;
+    if (!GetTitleBarInfo(window, &title)) return false;
+    // The caption's first column, below the frame: the start of its colour run.
+    const RECT bar = title.rcTitleBar;
+    const Image caption = CaptureScreen(RECT{bar.left, bar.top, bar.left + 1, bar.bottom});
+    if (caption.pixels.empty()) return false;
+    const uint32_t active = GetSysColor(COLOR_ACTIVECAPTION);
+    const uint32_t pixel = caption.at(0, caption.height / 2);
+    const uint32_t asBgr = ((pixel & 0xFF) << 16) | (pixel & 0xFF00) | ((pixel >> 16) & 0xFF);
+    return asBgr == active;
+}
+
 Muslot::~Muslot() {
     if (!process_.hProcess) return;
     if (Running()) {
@@ -137,6 +264,8 @@ HWND Muslot::WaitForMainWindow(DWORD timeoutMs) {
             return false;
         },
         timeoutMs);
+    // A user types once the new window has come up in front.
+    if (window_) WaitFor([&] { return GetForegroundWindow() == window_; }, 2000);
     return window_;
 }
 
@@ -155,20 +284,20 @@ void Muslot::Post(UINT message, WPARAM wParam, LPARAM lParam) const {
     PostMessageA(window_, message, wParam, lParam);
 }
 
-void Muslot::PressKey(UINT virtualKey) const {
-    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(virtualKey, 0)) << 16;
-    Post(WM_KEYDOWN, virtualKey, 1 | scan);
-}
+void Muslot::PressKey(UINT virtualKey) const { e2e::PressKey(virtualKey); }
 
-void Muslot::ReleaseKey(UINT virtualKey) const {
-    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(virtualKey, 0)) << 16;
-    Post(WM_KEYUP, virtualKey, static_cast<LPARAM>(0xC0000001u) | scan);
-}
+void Muslot::ReleaseKey(UINT virtualKey) const { e2e::ReleaseKey(virtualKey); }
 
-void Muslot::Click(int x, int y) const { Post(WM_LBUTTONUP, 0, MAKELPARAM(x, y)); }
+void Muslot::Click(int x, int y) const { ClickAt(ScreenPoint(window_, x, y)); }
+
+void Muslot::RightClick(int x, int y) const { RightClickAt(ScreenPoint(window_, x, y)); }
 
 DWORD Muslot::Close(DWORD timeoutMs) {
-    Post(WM_CLOSE);
+    // As a user does, only once the machine has come to the front.
+    WaitFor([&] { return GetForegroundWindow() == window_; }, 2000);
+    PressKey(VK_MENU);
+    TypeKey(VK_F4);
+    ReleaseKey(VK_MENU);
     return WaitForExit(timeoutMs);
 }
 

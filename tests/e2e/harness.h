@@ -1,11 +1,13 @@
 // What the end-to-end tests use to start the real muslot.exe under Wine,
-// drive it with posted messages and read back its windows, pixels and file.
+// drive it through the system's input as a user does, and read back its
+// windows, pixels and file.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,24 @@ std::string ReadSettingsText();
 std::vector<std::string> ReadSettingsLines();
 std::string SettingsFileFor(int64_t posX, int64_t posY, int64_t fitPos, int64_t language);
 
+// The system's input, as from the user's keyboard and mouse.
+POINT ScreenPoint(HWND window, int x, int y);  // a client point on the screen
+void PressKey(UINT virtualKey);
+void ReleaseKey(UINT virtualKey);
+void TypeKey(UINT virtualKey);  // press and release
+void TypeKeys(std::initializer_list<UINT> virtualKeys);
+void MoveMouseTo(POINT screen);
+void LeftButton(bool down);
+void ClickAt(POINT screen);
+void RightClickAt(POINT screen);
+// Left button down at one screen point, moved to another, released there.
+void DragFromTo(POINT from, POINT to);
+
+// The window that takes the user's input now: the foreground window, and
+// whether its caption is drawn active (read from the caption's pixels).
+HWND ForegroundWindow();
+bool CaptionLooksActive(HWND window);
+
 // Top-level windows of a class that belong to one process.
 std::vector<HWND> WindowsOfClass(const char* className, DWORD processId = 0);
 
@@ -54,11 +74,15 @@ public:
     DWORD WaitForExit(DWORD timeoutMs = 10000);
     bool Running() const;
 
+    // For what no user can do, or where a test checks the window procedure itself.
     void Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-    void PressKey(UINT virtualKey) const;   // WM_KEYDOWN
-    void ReleaseKey(UINT virtualKey) const; // WM_KEYUP
-    void Click(int x, int y) const;         // WM_LBUTTONUP at a client point
-    // Closes the window and waits for the process, as the close box would.
+    // Real input: keys go to whichever window has the keyboard focus, clicks
+    // to the window under the pointer, as a user's would.
+    void PressKey(UINT virtualKey) const;
+    void ReleaseKey(UINT virtualKey) const;
+    void Click(int x, int y) const;       // left button at a client point
+    void RightClick(int x, int y) const;  // right button at a client point
+    // Closes the program with Alt+F4 and waits for it to end.
     DWORD Close(DWORD timeoutMs = 10000);
 
     RECT WindowRect() const;

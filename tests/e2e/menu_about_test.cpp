@@ -1,4 +1,5 @@
-// The context menu and the About box, driven as a user would.
+// The context menu and the About box, driven as a user would: the right
+// button, the keyboard and the mouse through the system's input.
 #include <gtest/gtest.h>
 
 #include "tests/e2e/harness.h"
@@ -10,8 +11,14 @@ namespace {
 constexpr char kJapaneseAboutCaption[] = "\xca\xde\xb0\xbc\xde\xae\xdd\x8f\xee\x95\xf1";
 constexpr char kLatinCredit[] = "Programmed by Velnor";
 constexpr char kJapaneseCredit[] = "Programmed by \x82\xd8\x82\xe9\x82\xd8\x82\xe9";
-constexpr WPARAM kAboutCommand = 40002;
-constexpr WPARAM kExitCommand = 40003;
+
+RECT RectOf(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+POINT Centre(const RECT& rect) { return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
 
 class MenuAboutTest : public ::testing::Test {
 protected:
@@ -22,8 +29,24 @@ protected:
         ASSERT_NE(nullptr, muslot_.WaitForMainWindow());
     }
 
+    // The right button released over the machine opens the context menu.
+    HWND OpenMenu(int x = 40, int y = 40) {
+        muslot_.RightClick(x, y);
+        HWND menu = nullptr;
+        WaitFor([&] { return (menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu); });
+        return menu;
+    }
+
+    // Clicks the menu's first item (About) or its last (Exit).
+    static void ChooseItem(HWND menu, bool first) {
+        const RECT rect = RectOf(menu);
+        ClickAt(POINT{rect.left + 12, first ? rect.top + 6 : rect.bottom - 6});
+    }
+
     HWND OpenAbout() {
-        muslot_.Post(WM_COMMAND, kAboutCommand);
+        HWND menu = OpenMenu();
+        if (!menu) return nullptr;
+        ChooseItem(menu, true);
         HWND box = nullptr;
         WaitFor([&] {
             for (HWND w : WindowsOfClass("#32770", muslot_.processId()))
@@ -39,16 +62,24 @@ protected:
         return text;
     }
 
-    // A press of the left button on the credit line, in the box's client coordinates.
-    static void ClickCredit(HWND box) {
-        RECT credit{};
-        GetWindowRect(GetDlgItem(box, 1001), &credit);
-        POINT point{credit.left + 5, credit.top + 3};
-        ScreenToClient(box, &point);
-        SendMessageA(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+    // A click on the credit line. Clicks land at alternating places, further
+    // apart than a double click allows, so that each one is a click of its own.
+    void ClickCredit(HWND box) {
+        const RECT credit = RectOf(GetDlgItem(box, 1001));
+        ClickAt(POINT{credit.left + (creditClicks_++ % 2 ? 40 : 5), credit.top + 3});
     }
 
+    bool CreditReads(HWND box, const char* text) {
+        return WaitFor([&] { return Text(GetDlgItem(box, 1001)) == text; }, 2000);
+    }
+
+    // The OK button, clicked with the mouse.
+    static void ClickOk(HWND box) { ClickAt(Centre(RectOf(GetDlgItem(box, IDOK)))); }
+
+    static bool Closes(HWND box) { return WaitFor([&] { return !IsWindow(box); }); }
+
     Muslot muslot_;
+    int creditClicks_ = 0;
 };
 
 }  // namespace
@@ -60,38 +91,34 @@ TEST_F(MenuAboutTest, AboutBoxInJapaneseIsCentredOwnedAndModal) {
     EXPECT_EQ(std::string(kJapaneseAboutCaption), Text(box));
     EXPECT_EQ(muslot_.window(), GetWindow(box, GW_OWNER));
     EXPECT_FALSE(IsWindowEnabled(muslot_.window()));
-    RECT boxRect{};
-    GetWindowRect(box, &boxRect);
+    const RECT boxRect = RectOf(box);
     const RECT main = muslot_.WindowRect();
     const int w = boxRect.right - boxRect.left, h = boxRect.bottom - boxRect.top;
     EXPECT_EQ(main.left + ((main.right - main.left) - w) / 2, boxRect.left);
     EXPECT_EQ(main.top + ((main.bottom - main.top) - h) / 2, boxRect.top);
     EXPECT_EQ(std::string(kLatinCredit), Text(GetDlgItem(box, 1001)));
-    // Escape (as the dialog manager turns it into IDCANCEL) closes it.
-    PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    TypeKey(VK_ESCAPE);
+    EXPECT_TRUE(Closes(box));
     EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(muslot_.window()) != FALSE; }));
     EXPECT_EQ(0u, muslot_.Close());
 }
 
 TEST_F(MenuAboutTest, EnglishCaptionAndTheBoxStaysOnTheScreenAtTheRightEdge) {
     StartWith(2, 5000, 100);  // pulled to the right edge at start
-    muslot_.Post(WM_RBUTTONUP, 0, MAKELPARAM(40, 40));
-    HWND menu = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu); }));
+    HWND menu = OpenMenu();
+    ASSERT_NE(nullptr, menu);
     Pause(300);
     SaveScreenshot("menu-english");
-    muslot_.Post(WM_KEYDOWN, VK_ESCAPE, 1);
+    TypeKey(VK_ESCAPE);
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }));
     HWND box = OpenAbout();
     ASSERT_NE(nullptr, box);
     EXPECT_EQ("About", Text(box));
-    RECT boxRect{};
-    GetWindowRect(box, &boxRect);
+    const RECT boxRect = RectOf(box);
     EXPECT_LE(boxRect.right, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_GE(boxRect.left, 0);
-    PostMessageA(box, WM_CLOSE, 0, 0);  // the close box
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    TypeKey(VK_RETURN);  // the default button
+    EXPECT_TRUE(Closes(box));
 }
 
 TEST_F(MenuAboutTest, TheCreditTurnsJapaneseOnTheSeventhClickAcrossOpenings) {
@@ -99,28 +126,66 @@ TEST_F(MenuAboutTest, TheCreditTurnsJapaneseOnTheSeventhClickAcrossOpenings) {
     HWND box = OpenAbout();
     ASSERT_NE(nullptr, box);
     for (int i = 0; i < 3; ++i) ClickCredit(box);
-    EXPECT_EQ(std::string(kLatinCredit), Text(GetDlgItem(box, 1001)));
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    EXPECT_TRUE(CreditReads(box, kLatinCredit));
+    ClickOk(box);
+    ASSERT_TRUE(Closes(box));
 
     box = OpenAbout();  // the count goes on where it stopped
     ASSERT_NE(nullptr, box);
     for (int i = 0; i < 3; ++i) ClickCredit(box);
-    EXPECT_EQ(std::string(kLatinCredit), Text(GetDlgItem(box, 1001)));
+    EXPECT_TRUE(CreditReads(box, kLatinCredit));
     ClickCredit(box);  // the seventh
-    EXPECT_EQ(std::string(kJapaneseCredit), Text(GetDlgItem(box, 1001)));
+    EXPECT_TRUE(CreditReads(box, kJapaneseCredit));
     ClickCredit(box);  // the eighth
-    EXPECT_EQ(std::string(kLatinCredit), Text(GetDlgItem(box, 1001)));
+    EXPECT_TRUE(CreditReads(box, kLatinCredit));
     for (int i = 0; i < 6; ++i) ClickCredit(box);
-    EXPECT_EQ(std::string(kJapaneseCredit), Text(GetDlgItem(box, 1001)));  // the 14th
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    EXPECT_TRUE(CreditReads(box, kJapaneseCredit));  // the 14th
+    ClickOk(box);
+    ASSERT_TRUE(Closes(box));
 
     box = OpenAbout();  // the text starts from the template again
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(std::string(kLatinCredit), Text(GetDlgItem(box, 1001)));
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    // Alt+F4 comes to the box as the close box's command does.
+    PressKey(VK_MENU);
+    TypeKey(VK_F4);
+    ReleaseKey(VK_MENU);
+    ASSERT_TRUE(Closes(box));
+}
+
+TEST_F(MenuAboutTest, TheBoxIsDraggedByItsBodyAndIconButNotFromItsButtonOrCredit) {
+    StartWith(1);
+    HWND box = OpenAbout();
+    ASSERT_NE(nullptr, box);
+    // Where each drag starts, relative to the box's corner, as the box first stands.
+    const RECT start = RectOf(box);
+    auto offset = [&](POINT screen) { return POINT{screen.x - start.left, screen.y - start.top}; };
+    RECT client{};
+    GetClientRect(box, &client);
+    const RECT credit = RectOf(GetDlgItem(box, 1001));
+    const struct {
+        const char* what;
+        POINT offset;
+        bool moves;
+    } cases[] = {
+        {"bare body", offset(ScreenPoint(box, 4, client.bottom - 4)), true},
+        {"icon", offset(Centre(RectOf(GetWindow(box, GW_CHILD)))), true},
+        {"OK button", offset(Centre(RectOf(GetDlgItem(box, IDOK)))), false},
+        {"credit line", offset(POINT{credit.left + 5, credit.top + 3}), false},
+    };
+    for (const auto& c : cases) {
+        const RECT before = RectOf(box);
+        const POINT from{before.left + c.offset.x, before.top + c.offset.y};
+        DragFromTo(from, POINT{from.x + 40, from.y + 30});
+        const bool moved = WaitFor([&] { return RectOf(box).left == before.left + 40; }, 1500);
+        EXPECT_EQ(c.moves, moved) << c.what;
+        if (moved) {
+            EXPECT_EQ(before.top + 30, RectOf(box).top) << c.what;
+        }
+        ASSERT_TRUE(IsWindow(box)) << c.what;
+    }
+    ClickOk(box);
+    EXPECT_TRUE(Closes(box));
 }
 
 TEST_F(MenuAboutTest, OpeningTheAboutBoxFiftyTimesLeaksNoObjects) {
@@ -128,13 +193,13 @@ TEST_F(MenuAboutTest, OpeningTheAboutBoxFiftyTimesLeaksNoObjects) {
     auto cycle = [&] {
         HWND box = OpenAbout();
         ASSERT_NE(nullptr, box);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+        TypeKey(VK_RETURN);
+        ASSERT_TRUE(Closes(box));
     };
     cycle();
     Pause(200);
     const ResourceUse before = MeasureResourceUse(muslot_.process());
-    for (int i = 0; i < 50; ++i) cycle();
+    for (int i = 0; i < 50 && !HasFatalFailure(); ++i) cycle();
     Pause(200);
     ExpectNoGrowth(before, muslot_.process());
     EXPECT_EQ(0u, muslot_.Close());
@@ -142,32 +207,28 @@ TEST_F(MenuAboutTest, OpeningTheAboutBoxFiftyTimesLeaksNoObjects) {
 
 TEST_F(MenuAboutTest, RightButtonOpensTheMenuAtThePointerAndExitCloses) {
     StartWith(0);
-    muslot_.Post(WM_RBUTTONUP, 0, MAKELPARAM(50, 60));
-    HWND menu = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-        menu = FindWindowA("#32768", nullptr);
-        return menu && IsWindowVisible(menu);
-    }));
-    RECT rect{};
-    GetWindowRect(menu, &rect);
+    HWND menu = OpenMenu(50, 60);
+    ASSERT_NE(nullptr, menu);
+    const RECT rect = RectOf(menu);
     Pause(300);
     SaveScreenshot("menu-japanese");
     const POINT origin = muslot_.ClientOrigin();
     EXPECT_EQ(origin.x + 50, rect.left);
     EXPECT_EQ(origin.y + 60, rect.top);
     // Cancelling the menu does nothing.
-    muslot_.Post(WM_KEYDOWN, VK_ESCAPE, 1);
+    TypeKey(VK_ESCAPE);
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }));
     EXPECT_TRUE(muslot_.Running());
 
-    // Commands the dialog filter makes of Enter and Escape do nothing.
-    muslot_.Post(WM_COMMAND, IDOK);
-    muslot_.Post(WM_COMMAND, IDCANCEL);
+    // Enter and Escape on the machine become commands 1 and 2, which do nothing.
+    TypeKeys({VK_RETURN, VK_ESCAPE});
     Pause(300);
     EXPECT_TRUE(muslot_.Running());
 
     RemoveSettings();
-    muslot_.Post(WM_COMMAND, kExitCommand);
+    menu = OpenMenu();
+    ASSERT_NE(nullptr, menu);
+    ChooseItem(menu, false);
     EXPECT_EQ(0u, muslot_.WaitForExit());
     EXPECT_EQ(5u, ReadSettingsLines().size());
 }
