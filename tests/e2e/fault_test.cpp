@@ -11,11 +11,32 @@ using namespace e2e;
 
 namespace {
 
-constexpr WPARAM kAboutCommand = 40002;
-
 std::vector<std::string> Lines(int x, int y, int fit, int language) {
     return {"[MUSlot]", "PosX=" + std::to_string(x), "PosY=" + std::to_string(y),
             "FitPos=" + std::to_string(fit), "Language=" + std::to_string(language)};
+}
+
+// The About box, opened as a user does: the right button, then its key.
+HWND OpenAbout(Muslot& muslot) {
+    muslot.RightClick(40, 40);
+    WaitFor([] { HWND menu = FindWindowA("#32768", nullptr); return menu && IsWindowVisible(menu); });
+    TypeKey('A');
+    HWND box = nullptr;
+    WaitFor([&] {
+        auto boxes = WindowsOfClass("#32770", muslot.processId());
+        box = boxes.empty() ? nullptr : boxes[0];
+        return box != nullptr;
+    });
+    return box;
+}
+
+// Drags the window by its caption and returns where it landed.
+RECT DragBy(Muslot& muslot, int dx, int dy) {
+    const RECT rect = muslot.WindowRect();
+    const POINT from{rect.left + 60, rect.top + GetSystemMetrics(SM_CYCAPTION) / 2};
+    DragFromTo(from, POINT{from.x + dx, from.y + dy});
+    WaitFor([&] { return muslot.WindowRect().left == rect.left + dx; }, 2000);
+    return muslot.WindowRect();
 }
 
 void Kill(Muslot& muslot) {
@@ -67,46 +88,42 @@ std::vector<std::string> Changes(const Tree& before, const Tree& after) {
 
 TEST(Faults, KilledMidRunItStartsWithTheSettingsOfItsLastCleanExit) {
     WriteSettingsText(SettingsFileFor(300, 200, 1, 1));
+    RECT clean{};
     {
         Muslot muslot;
         ASSERT_TRUE(muslot.Start());
         ASSERT_NE(nullptr, muslot.WaitForMainWindow());
-        SetWindowPos(muslot.window(), nullptr, 320, 210, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        clean = DragBy(muslot, 20, 10);
         EXPECT_EQ(0u, muslot.Close());
     }
-    const std::string clean = ReadSettingsText();
-    ASSERT_EQ(Lines(320, 210, 1, 1), ReadSettingsLines());
+    const std::string cleanText = ReadSettingsText();
+    ASSERT_EQ(Lines(clean.left, clean.top, 1, 1), ReadSettingsLines());
 
-    // Killed at three moments: with the reels spinning after a move, with a
-    // reel stopped, and with the About box open.
+    // Killed at three moments, each after a move: with the reels spinning,
+    // with a reel stopped, and with the About box open.
     for (int moment = 0; moment < 3; ++moment) {
         SCOPED_TRACE("moment " + std::to_string(moment));
         Muslot muslot;
         ASSERT_TRUE(muslot.Start());
         ASSERT_NE(nullptr, muslot.WaitForMainWindow());
-        RECT rect = muslot.WindowRect();
-        EXPECT_EQ(320, rect.left);
-        EXPECT_EQ(210, rect.top);
-        SetWindowPos(muslot.window(), nullptr, 500 + moment, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        if (moment >= 1) {
-            muslot.PressKey('1');
-            muslot.ReleaseKey('1');
-        }
+        EXPECT_EQ(clean.left, muslot.WindowRect().left);
+        EXPECT_EQ(clean.top, muslot.WindowRect().top);
+        DragBy(muslot, 150 + moment, -80);
+        if (moment >= 1) TypeKey('1');
         if (moment == 2) {
-            muslot.Post(WM_COMMAND, kAboutCommand);
-            EXPECT_TRUE(WaitFor([&] { return !WindowsOfClass("#32770", muslot.processId()).empty(); }));
+            EXPECT_NE(nullptr, OpenAbout(muslot));
         }
         Pause(300);
         Kill(muslot);
-        EXPECT_EQ(clean, ReadSettingsText()) << "a killed run touched the file";
+        EXPECT_EQ(cleanText, ReadSettingsText()) << "a killed run touched the file";
     }
     Muslot muslot;
     ASSERT_TRUE(muslot.Start());
     ASSERT_NE(nullptr, muslot.WaitForMainWindow());
-    EXPECT_EQ(320, muslot.WindowRect().left);
-    EXPECT_EQ(210, muslot.WindowRect().top);
+    EXPECT_EQ(clean.left, muslot.WindowRect().left);
+    EXPECT_EQ(clean.top, muslot.WindowRect().top);
     EXPECT_EQ(0u, muslot.Close());
-    EXPECT_EQ(Lines(320, 210, 1, 1), ReadSettingsLines());
+    EXPECT_EQ(Lines(clean.left, clean.top, 1, 1), ReadSettingsLines());
 }
 
 TEST(Faults, TwoCopiesStartedTogetherLeaveOneWindow) {
@@ -140,18 +157,10 @@ TEST(Faults, ARunWritesNoFileButTheSettings) {
         Muslot muslot;
         ASSERT_TRUE(muslot.Start());
         ASSERT_NE(nullptr, muslot.WaitForMainWindow());
-        for (UINT key : {UINT('1'), UINT('2'), UINT('3'), UINT('4'), UINT(VK_SPACE)}) {
-            muslot.PressKey(key);
-            muslot.ReleaseKey(key);
-        }
-        muslot.Post(WM_COMMAND, kAboutCommand);
-        HWND box = nullptr;
-        ASSERT_TRUE(WaitFor([&] {
-            auto boxes = WindowsOfClass("#32770", muslot.processId());
-            box = boxes.empty() ? nullptr : boxes[0];
-            return box != nullptr;
-        }));
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        TypeKeys({'1', '2', '3', '4', VK_SPACE});
+        HWND box = OpenAbout(muslot);
+        ASSERT_NE(nullptr, box);
+        TypeKey(VK_RETURN);
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
         EXPECT_EQ(0u, muslot.Close());
     }
@@ -175,12 +184,15 @@ TEST(Faults, AKillDuringTheExitWriteLeavesAFileTheNextRunMends) {
         Muslot muslot;
         ASSERT_TRUE(muslot.Start());
         ASSERT_NE(nullptr, muslot.WaitForMainWindow());
-        SetWindowPos(muslot.window(), nullptr, 400, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const RECT moved = DragBy(muslot, 100, -50);
         const std::string before = ReadSettingsText();
         WIN32_FILE_ATTRIBUTE_DATA start{};
         GetFileAttributesExA(SettingsPath().c_str(), GetFileExInfoStandard, &start);
-        muslot.Post(WM_CLOSE);
-        // Kill at the first sign of the write, a little later on each run.
+        // Alt+F4, then a kill at the first sign of the write, a little later on each run.
+        WaitFor([&] { return GetForegroundWindow() == muslot.window(); }, 2000);
+        PressKey(VK_MENU);
+        TypeKey(VK_F4);
+        ReleaseKey(VK_MENU);
         WaitFor([&] {
             WIN32_FILE_ATTRIBUTE_DATA now{};
             const bool gone = !GetFileAttributesExA(SettingsPath().c_str(), GetFileExInfoStandard, &now);
@@ -191,7 +203,7 @@ TEST(Faults, AKillDuringTheExitWriteLeavesAFileTheNextRunMends) {
         TerminateProcess(muslot.process(), 1);
         muslot.WaitForExit();
         const std::vector<std::string> left = ReadSettingsLines();
-        const std::string outcome = left == old ? "untouched" : left == Lines(400, 150, 1, 1) ? "whole"
+        const std::string outcome = left == old ? "untouched" : left == Lines(moved.left, moved.top, 1, 1) ? "whole"
                                   : ReadSettingsText().empty() ? "empty" : "torn";
         ++outcomes[outcome];
 

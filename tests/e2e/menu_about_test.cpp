@@ -246,7 +246,7 @@ TEST_F(MenuAboutTest, PositionMessagesWithoutARecordAreSurvived) {
         EXPECT_TRUE(SendFromInside(box, message, 0));
     ASSERT_TRUE(muslot_.Running());
     EXPECT_TRUE(IsWindow(box));
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ClickOk(box);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
     EXPECT_EQ(0u, muslot_.Close());
     EXPECT_EQ("PosX=100", ReadSettingsLines().at(1));
