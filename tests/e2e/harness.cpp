@@ -421,9 +421,30 @@ size_t PrivateBytes(HANDLE process) {
     return counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
-DWORD HandleCount(HANDLE process) {
-    DWORD count = 0;
-    if (GetProcessHandleCount(process, &count) && count != 0) return count;
+namespace {
+
+// The text of a UNICODE_STRING that NtQueryObject leaves at the buffer's start.
+std::string ObjectText(HANDLE handle, ULONG informationClass) {
+    using Query = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+    static const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryObject")));
+    struct Text {
+        USHORT length, capacity;
+        PWSTR buffer;
+    };
+    std::vector<uint8_t> bytes(4096);
+    ULONG needed = 0;
+    if (!query || query(handle, informationClass, bytes.data(), static_cast<ULONG>(bytes.size()), &needed) != 0)
+        return std::string();
+    const Text* text = reinterpret_cast<const Text*>(bytes.data());
+    char narrow[1024] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text->buffer, text->length / 2, narrow, sizeof narrow - 1, nullptr, nullptr);
+    return narrow;
+}
+
+}  // namespace
+
+std::vector<std::string> Handles(HANDLE process) {
     struct HandleEntry {
         ULONG processId;
         UCHAR objectType, flags;
@@ -432,9 +453,10 @@ DWORD HandleCount(HANDLE process) {
         ACCESS_MASK access;
     };
     using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-    auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+    const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
     constexpr ULONG kSystemHandleInformation = 16;
+    constexpr ULONG kObjectName = 1, kObjectType = 2;
     constexpr LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
     std::vector<uint8_t> buffer(1 << 16);
     LONG status = kLengthMismatch;
@@ -443,13 +465,24 @@ DWORD HandleCount(HANDLE process) {
         status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
         if (status == kLengthMismatch) buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
     }
-    if (!query || status != 0) return 0;
+    std::vector<std::string> handles;
+    if (!query || status != 0) return handles;
     const ULONG entries = *reinterpret_cast<const ULONG*>(buffer.data());
     const auto* entry = reinterpret_cast<const HandleEntry*>(buffer.data() + sizeof(ULONG_PTR));
     const DWORD processId = GetProcessId(process);
-    for (ULONG i = 0; i < entries; ++i)
-        if (entry[i].processId == processId) ++count;
-    return count;
+    for (ULONG i = 0; i < entries; ++i) {
+        if (entry[i].processId != processId) continue;
+        std::string described = "handle of type " + std::to_string(entry[i].objectType);
+        HANDLE copy = nullptr;
+        if (DuplicateHandle(process, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(entry[i].handle)),
+                            GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+            described = ObjectText(copy, kObjectType) + " " + ObjectText(copy, kObjectName);
+            CloseHandle(copy);
+        }
+        handles.push_back(described);
+    }
+    std::sort(handles.begin(), handles.end());
+    return handles;
 }
 
 ResourceUse MeasureResourceUse(HANDLE process) {

@@ -120,9 +120,9 @@ void SaveScreenshot(const char* name);
 // The private memory a process holds, in bytes: the leak measure where the
 // platform reports no GDI and USER object counts (Wine reports zero).
 size_t PrivateBytes(HANDLE process);
-// The number of kernel handles a process holds (from the system's handle
-// table, which Wine fills where it leaves GetProcessHandleCount at zero).
-DWORD HandleCount(HANDLE process);
+// The kernel handles a process holds, each as its type and name, sorted
+// (from the system's handle table: Wine leaves GetProcessHandleCount at 0).
+std::vector<std::string> Handles(HANDLE process);
 
 // A process's GDI and USER object counts and private memory, taken before
 // a loop of openings and compared after it.

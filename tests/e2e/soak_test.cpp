@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <random>
 
 #include "tests/e2e/harness.h"
@@ -35,7 +36,7 @@ int Setting(const char* name, int fallback) {
 struct Usage {
     size_t privateBytes = 0;
     size_t workingSet = 0;
-    DWORD handles = 0;
+    std::vector<std::string> handles;
 };
 
 Usage UsageOf(HANDLE process) {
@@ -45,7 +46,7 @@ Usage UsageOf(HANDLE process) {
     if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters))
         usage.workingSet = counters.WorkingSetSize;
     usage.privateBytes = PrivateBytes(process);
-    usage.handles = HandleCount(process);
+    usage.handles = Handles(process);
     return usage;
 }
 
@@ -309,7 +310,7 @@ TEST(Soak, RandomUseAnswersThroughoutAndGivesEverythingBack) {
     const DWORD start = GetTickCount();
     Usage baseline, end;
     bool haveBaseline = false;
-    int failedMatches = 0, failedAbouts = 0;
+    int failedMatches = 0, failedAbouts = 0, reported = 0;
     auto elapsed = [&] { return GetTickCount() - start; };
     auto behind = [&](int done, int target) {
         // Keeps matches and About boxes spread over the run in proportion.
@@ -326,6 +327,12 @@ TEST(Soak, RandomUseAnswersThroughoutAndGivesEverythingBack) {
         }
         ASSERT_TRUE(muslot.Running()) << "the program ended after " << soak.actions << " actions";
         ASSERT_TRUE(soak.Answers()) << "no answer within a second after " << soak.actions << " actions";
+        if (soak.actions / 1000 != reported) {
+            reported = soak.actions / 1000;
+            std::printf("  %5lu s: %5d actions, %3d matches, %3d About boxes\n",
+                        static_cast<unsigned long>(elapsed() / 1000), soak.actions, soak.matches, soak.abouts);
+            std::fflush(stdout);
+        }
         if (!haveBaseline && elapsed() >= baselineAfterMs) {
             soak.Rest();
             baseline = UsageOf(muslot.process());
@@ -351,8 +358,8 @@ TEST(Soak, RandomUseAnswersThroughoutAndGivesEverythingBack) {
                 static_cast<unsigned long>(end.privateBytes));
     std::printf("  %-34s %10lu %10lu\n", "working set", static_cast<unsigned long>(baseline.workingSet),
                 static_cast<unsigned long>(end.workingSet));
-    std::printf("  %-34s %10lu %10lu\n", "handles", static_cast<unsigned long>(baseline.handles),
-                static_cast<unsigned long>(end.handles));
+    std::printf("  %-34s %10lu %10lu\n", "handles", static_cast<unsigned long>(baseline.handles.size()),
+                static_cast<unsigned long>(end.handles.size()));
     std::printf("  %-34s %10lu\n\n", "exit code", static_cast<unsigned long>(exitCode));
 
     EXPECT_TRUE(haveBaseline);
@@ -369,7 +376,13 @@ TEST(Soak, RandomUseAnswersThroughoutAndGivesEverythingBack) {
     }
     EXPECT_LE(end.privateBytes, baseline.privateBytes + kMemorySlack);
     EXPECT_LE(end.workingSet, baseline.workingSet + kMemorySlack);
-    EXPECT_EQ(baseline.handles, end.handles);
+    std::vector<std::string> added, removed;
+    std::set_difference(end.handles.begin(), end.handles.end(), baseline.handles.begin(),
+                        baseline.handles.end(), std::back_inserter(added));
+    std::set_difference(baseline.handles.begin(), baseline.handles.end(), end.handles.begin(),
+                        end.handles.end(), std::back_inserter(removed));
+    EXPECT_EQ(std::vector<std::string>{}, added) << "handles opened since the first minute";
+    EXPECT_EQ(std::vector<std::string>{}, removed) << "handles closed since the first minute";
     EXPECT_EQ(0u, exitCode);
     EXPECT_EQ((std::vector<std::string>{"[MUSlot]", "PosX=" + std::to_string(rect.left),
                                         "PosY=" + std::to_string(rect.top), "FitPos=1", "Language=1"}),
