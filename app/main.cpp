@@ -185,7 +185,3 @@ int RunMuslot(HINSTANCE instance, int showCommand) {
 }
 
 }  // namespace app
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    return app::RunMuslot(instance, showCommand);
-}

@@ -35,4 +35,7 @@ void RememberPosition(HWND window, const WINDOWPOS& position);
 void RegisterCtl3d(HINSTANCE instance);
 void UnregisterCtl3d(HINSTANCE instance);
 
+// Runs the program from start-up to shutdown; the process exit code.
+int RunMuslot(HINSTANCE instance, int showCommand);
+
 }  // namespace app

@@ -47,6 +47,13 @@ public:
     }
     SelectedObject(const SelectedObject&) = delete;
     SelectedObject& operator=(const SelectedObject&) = delete;
+    // Selects another object in place of this one; the object the context
+    // held first still goes back on scope exit.
+    void Switch(HGDIOBJ object) {
+        if (!dc_ || !object) return;
+        HGDIOBJ replaced = SelectObject(dc_, object);
+        if (!previous_) previous_ = replaced;
+    }
 
 private:
     HDC dc_;

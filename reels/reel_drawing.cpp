@@ -23,17 +23,17 @@ void Tick(HWND mainWindow) {
         for (int r = 0; r < kReelCount; ++r) {
             const int top = r * bandHeight;
             HBITMAP lamp = g_images.bitmap[pictures::kLampStopped];
-            platform::SelectedObject strip(source.get(), g_images.bitmap[pictures::kStrip]);
+            platform::SelectedObject sourceBitmap(source.get(), g_images.bitmap[pictures::kStrip]);
             if (bank.running[r]) {
                 BitBlt(target.get(), kReelWindowLeft, top + kReelWindowTop, figureWidth,
                        bandHeight, source.get(), figureWidth * bank.position[r], top, SRCCOPY);
                 lamp = g_images.bitmap[pictures::kLampRunning];
             }
-            {
-                platform::SelectedObject lampBitmap(source.get(), lamp);
-                BitBlt(target.get(), kLampLeft, top + kLampTop, kLampSize, kLampSize,
-                       source.get(), 0, 0, SRCCOPY);
-            }
+            // The lamp takes the strip's place; putting the strip back first
+            // would cost a selection of the large strip on every band.
+            sourceBitmap.Switch(lamp);
+            BitBlt(target.get(), kLampLeft, top + kLampTop, kLampSize, kLampSize, source.get(), 0,
+                   0, SRCCOPY);
             // A running reel moves on after it has been drawn.
             if (bank.running[r]) Advance(bank, r);
         }

@@ -124,10 +124,13 @@ TEST_F(DrawingTest, KeysAndClicksStopReelsAndAnyKeySpinsAgain) {
 TEST_F(DrawingTest, AMinimisedWindowDoesNotAdvanceItsReels) {
     muslot_.PressKey('1');
     ASSERT_TRUE(LampsAre({Lamp::Stopped, Lamp::Running, Lamp::Running, Lamp::Running}));
-    muslot_.Post(WM_SYSCOMMAND, SC_MINIMIZE);
+    muslot_.Minimise();
     ASSERT_TRUE(WaitFor([&] { return IsIconic(muslot_.window()) != FALSE; }));
     Pause(500);
-    muslot_.Post(WM_SYSCOMMAND, SC_RESTORE);
+    // Started again, the program brings its minimised window back.
+    Muslot again;
+    ASSERT_TRUE(again.Start());
+    EXPECT_EQ(0u, again.WaitForExit());
     ASSERT_TRUE(WaitFor([&] { return !IsIconic(muslot_.window()); }));
     // Restored, it paints its back buffer and goes on spinning.
     EXPECT_TRUE(LampsAre({Lamp::Stopped, Lamp::Running, Lamp::Running, Lamp::Running}));

@@ -292,6 +292,20 @@ void Muslot::Click(int x, int y) const { ClickAt(ScreenPoint(window_, x, y)); }
 
 void Muslot::RightClick(int x, int y) const { RightClickAt(ScreenPoint(window_, x, y)); }
 
+void Muslot::Minimise() const {
+    TITLEBARINFO title{};
+    title.cbSize = sizeof title;
+    GetTitleBarInfo(window_, &title);
+    const LONG y = (title.rcTitleBar.top + title.rcTitleBar.bottom) / 2;
+    // The box is found where the window itself says it is.
+    for (LONG x = title.rcTitleBar.right; x > title.rcTitleBar.left; --x) {
+        if (SendMessageA(window_, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTMINBUTTON) {
+            ClickAt(POINT{x - 4, y});
+            return;
+        }
+    }
+}
+
 DWORD Muslot::Close(DWORD timeoutMs) {
     // As a user does, only once the machine has come to the front.
     WaitFor([&] { return GetForegroundWindow() == window_; }, 2000);

@@ -82,6 +82,7 @@ public:
     void ReleaseKey(UINT virtualKey) const;
     void Click(int x, int y) const;       // left button at a client point
     void RightClick(int x, int y) const;  // right button at a client point
+    void Minimise() const;                // a click on the caption's minimise box
     // Closes the program with Alt+F4 and waits for it to end.
     DWORD Close(DWORD timeoutMs = 10000);
 

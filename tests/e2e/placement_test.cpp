@@ -113,7 +113,7 @@ TEST(Placement, MinimisingDoesNotOverwriteThePosition) {
     Muslot muslot;
     HWND window = StartWith(muslot, SettingsFileFor(222, 111, 1, 0));
     ASSERT_NE(nullptr, window);
-    muslot.Post(WM_SYSCOMMAND, SC_MINIMIZE);
+    muslot.Minimise();
     ASSERT_TRUE(WaitFor([&] { return IsIconic(window) != FALSE; }));
     Pause(300);
     EXPECT_EQ(0u, muslot.Close());

@@ -65,7 +65,7 @@ TEST_F(ShellTest, ASecondCopyHandsOverToTheFirstAndExits) {
     EXPECT_EQ(1u, WindowsOfClass(kMainClass).size());
 
     // Minimised, the first copy is restored by the next start.
-    first.Post(WM_SYSCOMMAND, SC_MINIMIZE);
+    first.Minimise();
     ASSERT_TRUE(WaitFor([&] { return IsIconic(window) != FALSE; }));
     {
         Muslot third;
