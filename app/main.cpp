@@ -59,6 +59,17 @@ LRESULT OnSysCommand(HWND window, WPARAM command, LPARAM lParam) {
     return 0;
 }
 
+LRESULT OnWindowPosition(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+    // Anyone can send these messages; one without its record is not ours to read.
+    if (!position) return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_WINDOWPOSCHANGING)
+        ClampProposedPosition(*position);
+    else
+        RememberPosition(window, *position);
+    return 0;
+}
+
 void OnTimer(HWND window) {
     if (!IsIconic(window)) reels::Tick(window);
 }
@@ -88,8 +99,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     // The back buffer covers the whole client area, so erasing is painting.
     case WM_ERASEBKGND: reels::Paint(reinterpret_cast<HDC>(wParam)); return 0;
     case WM_ENDSESSION: OnEndSession(wParam); return 0;
-    case WM_WINDOWPOSCHANGING: ClampProposedPosition(*reinterpret_cast<WINDOWPOS*>(lParam)); return 0;
-    case WM_WINDOWPOSCHANGED: RememberPosition(window, *reinterpret_cast<WINDOWPOS*>(lParam)); return 0;
+    case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED: return OnWindowPosition(window, message, wParam, lParam);
     case WM_KEYDOWN: OnKeyDown(wParam); return 0;
     case WM_KEYUP: OnKeyUp(window); return 0;
     case WM_COMMAND: ui::OnCommand(window, wParam); return 0;
@@ -103,17 +114,21 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 }
 
-// A copy already running: bring it forward and report whether one was found.
-bool HandOverToRunningCopy() {
-    HANDLE existing = OpenMutexW(kMutexAllAccess, FALSE, kMainCaption);
-    if (!existing) return false;
-    CloseHandle(existing);
+void BringRunningCopyForward() {
     if (HWND running = FindWindowW(kMainClassName, nullptr)) {
         if (IsIconic(running))
             OpenIcon(running);
         else
             SetForegroundWindow(running);
     }
+}
+
+// A copy already running: bring it forward and report whether one was found.
+bool HandOverToRunningCopy() {
+    HANDLE existing = OpenMutexW(kMutexAllAccess, FALSE, kMainCaption);
+    if (!existing) return false;
+    CloseHandle(existing);
+    BringRunningCopyForward();
     return true;
 }
 
@@ -147,6 +162,12 @@ int RunMuslot(HINSTANCE instance, int showCommand) {
     if (HandOverToRunningCopy()) return 0;
     // Never acquired and never closed: it only marks that a copy runs.
     g_shell.mutex = CreateMutexW(nullptr, FALSE, kMainCaption);
+    // Two copies started together can both miss the other's mutex above;
+    // only one of them creates it, and the other hands over after all.
+    if (g_shell.mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        BringRunningCopyForward();
+        return 0;
+    }
 
     if (!RegisterMainClass(instance)) return 0;
     HWND window = CreateWindowExW(0, kMainClassName, kMainCaption, kMainWindowStyle,

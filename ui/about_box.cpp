@@ -75,6 +75,8 @@ INT_PTR CALLBACK AboutProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(box, 0);
         return TRUE;
     case WM_WINDOWPOSCHANGING:
+        // Without its record the message is left to the dialog manager.
+        if (!lParam) return FALSE;
         app::ClampProposedPosition(*reinterpret_cast<WINDOWPOS*>(lParam));
         return TRUE;
     case WM_LBUTTONDOWN: OnLeftButtonDown(box, lParam); return TRUE;

@@ -76,6 +76,8 @@ public:
     // Waits for the visible main window; null when none appeared in time.
     HWND WaitForMainWindow(DWORD timeoutMs = 10000);
     HWND window() const { return window_; }
+    // Whether the window is in front with the keyboard focus.
+    bool TakesKeys() const;
     DWORD processId() const { return process_.dwProcessId; }
     HANDLE process() const { return process_.hProcess; }
 
@@ -103,6 +105,10 @@ private:
     HWND window_ = nullptr;
 };
 
+// Sends a message to a window of muslot.exe from inside its own thread (by a
+// message hook), with lParam exactly as given; whether it was delivered.
+bool SendFromInside(HWND window, UINT message, LPARAM lParam);
+
 // An RGB picture of a screen area.
 struct Image {
     int width = 0;
@@ -126,6 +132,9 @@ void SaveScreenshot(const char* name);
 // The private memory a process holds, in bytes: the leak measure where the
 // platform reports no GDI and USER object counts (Wine reports zero).
 size_t PrivateBytes(HANDLE process);
+// The kernel handles a process holds, each as its type and name, sorted
+// (from the system's handle table: Wine leaves GetProcessHandleCount at 0).
+std::vector<std::string> Handles(HANDLE process);
 
 // A process's GDI and USER object counts and private memory, taken before
 // a loop of openings and compared after it.

@@ -232,3 +232,22 @@ TEST_F(MenuAboutTest, RightButtonOpensTheMenuAtThePointerAndExitCloses) {
     EXPECT_EQ(0u, muslot_.WaitForExit());
     EXPECT_EQ(5u, ReadSettingsLines().size());
 }
+
+// A window-position message without its record (as a component inside the
+// process may send it) is left to the default handling of either window.
+TEST_F(MenuAboutTest, PositionMessagesWithoutARecordAreSurvived) {
+    StartWith(0, 100, 100);
+    for (UINT message : {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED})
+        EXPECT_TRUE(SendFromInside(muslot_.window(), message, 0));
+    ASSERT_TRUE(muslot_.Running());
+    HWND box = OpenAbout();
+    ASSERT_NE(nullptr, box);
+    for (UINT message : {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED})
+        EXPECT_TRUE(SendFromInside(box, message, 0));
+    ASSERT_TRUE(muslot_.Running());
+    EXPECT_TRUE(IsWindow(box));
+    ClickOk(box);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    EXPECT_EQ(0u, muslot_.Close());
+    EXPECT_EQ("PosX=100", ReadSettingsLines().at(1));
+}

@@ -89,3 +89,74 @@ TEST(Placement, TheAboutBoxCentresOverItsOwnerAndStaysOnTheScreen) {
     ExpectOrigin({(1024 - 207) / 2, (768 - 130) / 2}, CentreOnScreen(box, kScreen));
     ExpectOrigin({-38, -16}, CentreOnScreen(Extent{1100, 800}, kScreen));
 }
+
+// Positions and sizes near the 32-bit limits: the clamp works as if the sums
+// were exact, so nothing wraps round to the far side of the screen.
+TEST(Placement, TheClampHoldsForEvery32BitValue) {
+    constexpr int32_t kMax = INT32_MAX;
+    constexpr int32_t kMin = INT32_MIN;
+    struct Case {
+        int32_t position, size, screen, expected;
+    };
+    const Case cases[] = {
+        {kMax, 242, 1024, 782},
+        {kMax - 241, 242, 1024, 782},        // 2147483406: the first sum past the limit
+        {kMax - 242, 242, 1024, 782},        // 2147483405: the last sum inside it
+        {kMax, 439, 768, 329},
+        {kMax - 438, 439, 768, 329},         // 2147483209 for the height
+        {kMin, 242, 1024, 0},
+        {kMin + 1, 242, 1024, 0},
+        {-1, 242, 1024, 0},
+        {0, 242, 1024, 0},
+        {782, 242, 1024, 782},               // exactly at the far edge
+        {783, 242, 1024, 782},
+        {500, kMax, 1024, 1024 - kMax},      // a size larger than the screen
+        {0, kMax, 1024, 1024 - kMax},
+        {kMax, kMax, 1024, 1024 - kMax},
+        {kMax, 1100, 1024, -76},
+        {100, 1100, 1024, -76},
+        {100, kMin, 1024, 100},              // a negative size never reaches the far edge
+        {kMax, kMin, 1024, kMax},
+        {kMax, 0, 1024, 1024},
+        {kMax, -1, kMax, kMax},
+        {5, 10, kMin, kMin},                  // a screen at the bottom of the range
+        {5, kMax, kMin, kMin},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.expected, ClampToScreenSpan(c.position, c.size, c.screen))
+            << "position " << c.position << ", size " << c.size << ", screen " << c.screen;
+    }
+
+    const Extent outer{242, 439};
+    ExpectOrigin({782, 329}, InitialPosition(kMax, kMax, outer, kScreen));
+    ExpectOrigin({782, 329}, InitialPosition(kMax - 241, kMax - 438, outer, kScreen));
+    ExpectOrigin({0, 0}, InitialPosition(kMin, kMin, outer, kScreen));
+    Origin proposed{kMax, kMax};
+    EXPECT_TRUE(ClampProposedOrigin(proposed, outer, 1, kScreen));
+    ExpectOrigin({782, 329}, proposed);
+    Origin huge{kMax, kMin};
+    EXPECT_TRUE(ClampProposedOrigin(huge, Extent{kMax, kMax}, 1, kScreen));
+    ExpectOrigin({1024 - kMax, 0}, huge);
+}
+
+TEST(Placement, CentringAndOuterSizesCannotOverflow) {
+    constexpr int32_t kMax = INT32_MAX;
+    constexpr int32_t kMin = INT32_MIN;
+    const Extent box{207, 130};
+    // An owner far right or far left: the box still lands on the screen.
+    ExpectOrigin({1024 - 207, 768 - 130}, CentreOverOwner(Origin{kMax, kMax}, Extent{242, 440}, box, kScreen));
+    ExpectOrigin({0, 0}, CentreOverOwner(Origin{kMin, kMin}, Extent{242, 440}, box, kScreen));
+    ExpectOrigin({1024 - 207, 768 - 130}, CentreOverOwner(Origin{kMax, kMax}, Extent{kMax, kMax}, box, kScreen));
+    ExpectOrigin({0, 0}, CentreOverOwner(Origin{kMin, kMin}, Extent{kMin, kMin}, Extent{kMax, kMax}, kScreen));
+    // Centring on the screen divides the exact difference.
+    ExpectOrigin({(1024 - kMax) / 2, (768 - kMax) / 2}, CentreOnScreen(Extent{kMax, kMax}, kScreen));
+    ExpectOrigin({kMax, kMax}, CentreOnScreen(Extent{kMin, kMin}, Extent{kMax, kMax}));
+    ExpectOrigin({(1024 - kMax) / 2, (768 - kMax) / 2}, InitialPosition(-1, -1, Extent{kMax, kMax}, kScreen));
+    // Sums of the frame metrics stop at the limit instead of wrapping.
+    const Extent outer = MainWindowOuterSize(kMax, kMax, FrameMetrics{kMax, kMax, kMax});
+    EXPECT_EQ(kMax, outer.cx);
+    EXPECT_EQ(kMax, outer.cy);
+    const Extent low = MainWindowOuterSize(kMin, kMin, FrameMetrics{kMin, kMin, kMin});
+    EXPECT_EQ(kMin, low.cx);
+    EXPECT_EQ(kMin, low.cy);
+}

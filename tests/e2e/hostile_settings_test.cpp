@@ -1,0 +1,281 @@
+// Hand-edited and damaged settings files: whatever the file holds, the
+// program starts, its window lies where the placement rules put the values
+// the platform reads from it, a key stops a reel, it exits with code 0 and
+// writes the four keys back (a file it cannot write is left as it was).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+#include <sstream>
+
+#include "app/placement.h"
+#include "app/settings.h"
+#include "tests/e2e/harness.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr int kClientWidth = 230;
+constexpr int kClientHeight = 410;
+
+enum class Kind { File, Unwritable, Directory };
+
+struct HostileCase {
+    const char* name;
+    std::string bytes;
+    Kind kind = Kind::File;
+};
+
+std::string Utf16WithMark(const std::string& ascii) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : ascii) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+std::string Keys(const std::string& x, const std::string& y, const std::string& fit, const std::string& language) {
+    return "PosX=" + x + "\r\nPosY=" + y + "\r\nFitPos=" + fit + "\r\nLanguage=" + language + "\r\n";
+}
+
+std::string Section(const std::string& x, const std::string& y, const std::string& fit, const std::string& language) {
+    return "[MUSlot]\r\n" + Keys(x, y, fit, language);
+}
+
+// A NUL inside a value, inside a key's name and on a line of its own.
+constexpr char kNulBytes[] = "[MUSlot]\r\nPosX=3\0" "00\r\nPo\0sY=200\r\n\0\r\nFitPos=1\r\nLanguage=1\r\n";
+
+std::vector<HostileCase> Cases() {
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i) garbage += static_cast<char>((i * 7919 + 13) % 256);
+    return {
+        {"no section", Keys("300", "200", "1", "1")},
+        {"only another section", "[Other]\r\n" + Keys("300", "200", "0", "1")},
+        {"empty file", ""},
+        {"empty values", Section("", "", "", "")},
+        {"abc", Section("abc", "abc", "abc", "abc")},
+        {"a lone minus", Section("-", "-", "-", "-")},
+        {"plus signs", Section("+5", "+6", "+1", "+1")},
+        {"hexadecimal", Section("0x10", "0x20", "0x1", "0x1")},
+        {"blanks around keys and values", "[ MUSlot ]\r\n  PosX  =  300  \r\n\tPosY\t=\t200\t\r\n FitPos = 1 \r\n Language = 1 \r\n"},
+        {"beyond 32 bits", Section("99999999999", "99999999999", "1", "99999999999")},
+        {"below -2147483648", Section("-2147483649", "-2147483649", "1", "0")},
+        {"4294967296", Section("4294967296", "4294967296", "4294967296", "4294967296")},
+        {"-32000", Section("-32000", "-32000", "1", "0")},
+        {"2147483647 without FitPos", Section("2147483647", "2147483647", "0", "0")},
+        {"first sums past the limit without FitPos", Section("2147483406", "2147483329", "0", "0")},
+        {"-2147483648 without FitPos", Section("2147483648", "2147483648", "0", "0")},
+        {"far outside the screen", Section("100000", "4294867296", "1", "0")},
+        {"far outside without FitPos", Section("4294867296", "100000", "0", "1")},
+        {"duplicate keys", "[MUSlot]\r\nPosX=100\r\nPosX=600\r\nPosY=100\r\nPosY=600\r\nFitPos=1\r\nFitPos=0\r\nLanguage=0\r\n"},
+        {"duplicate sections", Section("100", "100", "1", "1") + Section("600", "600", "0", "0")},
+        {"a 64 KB line", "[MUSlot]\r\nJunk=" + std::string(65536, 'x') + "\r\n" + Keys("300", "200", "1", "1")},
+        {"a 64 KB value", Section(std::string(65536, '7'), "200", "1", "1")},
+        {"NUL bytes", std::string(kNulBytes, sizeof kNulBytes - 1)},
+        {"high bytes", "[MUSlot]\r\nPosX=\xFF\xFE" "300\r\n\x83\x7c\x83\x8b=1\r\nPosY=\x80" "200\r\nFitPos=1\r\nLanguage=\xE9\r\n"},
+        {"UTF-16 with a byte-order mark", Utf16WithMark(Section("300", "200", "1", "1"))},
+        {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + Section("300", "200", "1", "1")},
+        {"CR-only lines", "[MUSlot]\rPosX=300\rPosY=200\rFitPos=1\rLanguage=1\r"},
+        {"LF-only lines", "[MUSlot]\nPosX=300\nPosY=200\nFitPos=1\nLanguage=1\n"},
+        {"other letter case", "[muslot]\r\nposx=300\r\nPOSY=200\r\nfitpos=1\r\nLANGUAGE=1\r\n"},
+        {"binary garbage", garbage},
+        {"unwritable", Section("5000", "200", "1", "1"), Kind::Unwritable},  // would be written as 782
+        {"a directory where the file should be", "", Kind::Directory},
+    };
+}
+
+// Wine's own call for the Unix name of a Windows path.
+std::string UnixPathOf(const std::string& windowsPath) {
+    using Convert = char*(CDECL*)(const WCHAR*);
+    auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    WCHAR wide[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
+    char* unix = convert ? convert(wide) : nullptr;
+    std::string path = unix ? unix : "";
+    if (unix) HeapFree(GetProcessHeap(), 0, unix);
+    return path;
+}
+
+bool Writable(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+// Sets or clears the immutable attribute of the settings file on the Linux
+// side (as root, only that stops writes). Wine starts Unix programs itself.
+bool SetImmutable(bool immutable) {
+    const std::string path = UnixPathOf(SettingsPath());
+    if (path.empty()) return false;
+    std::string command = std::string("/usr/bin/chattr ") + (immutable ? "+i" : "-i") + " \"" + path + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA("Z:\\usr\\bin\\chattr", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return WaitFor([&] { return Writable(SettingsPath()) != immutable; });
+}
+
+// Clears the attribute again however the case ends (the CTest clean-up
+// fixture does it too, should this program itself die).
+struct ImmutableSettingsFile {
+    bool set = SetImmutable(true);
+    ~ImmutableSettingsFile() { SetImmutable(false); }
+};
+
+// The file as text: without a UTF-8 byte-order mark, and narrowed from UTF-16
+// with one (the profile functions keep the file's encoding).
+std::string TextOf(const std::string& bytes) {
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return bytes.substr(3);
+    if (bytes.compare(0, 2, "\xFF\xFE") != 0) return bytes;
+    std::string text;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) text += bytes[i];
+    return text;
+}
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+std::string Trim(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The first of each of the four keys in the first [MUSlot] section, in the
+// order they stand there, as "name=value" with the names lower-cased.
+std::vector<std::string> FirstSectionKeys(std::string text) {
+    std::vector<std::string> keys;
+    std::replace(text.begin(), text.end(), '\r', '\n');
+    std::istringstream lines(text);
+    std::string line;
+    bool inSection = false, seenSection = false;
+    while (std::getline(lines, line)) {
+        line = line.substr(0, line.find('\0'));  // the profile functions stop a line there
+        const std::string trimmed = Trim(line);
+        if (!trimmed.empty() && trimmed[0] == '[') {
+            const std::string name = Lower(Trim(trimmed.substr(1, trimmed.find(']') - 1)));
+            inSection = name == "muslot" && !seenSection;
+            seenSection = seenSection || inSection;
+            continue;
+        }
+        const size_t equals = trimmed.find('=');
+        if (!inSection || equals == std::string::npos) continue;
+        const std::string name = Lower(Trim(trimmed.substr(0, equals)));
+        const bool known = name == "posx" || name == "posy" || name == "fitpos" || name == "language";
+        const bool repeated = std::any_of(keys.begin(), keys.end(),
+                                          [&](const std::string& k) { return k.rfind(name + "=", 0) == 0; });
+        if (known && !repeated) keys.push_back(name + "=" + Trim(trimmed.substr(equals + 1)));
+    }
+    return keys;
+}
+
+// The keys a write leaves: those already in the file keep their place, the
+// others follow in the program's order, each with the value written.
+std::vector<std::string> KeysAfterWrite(const std::string& before, const std::vector<std::string>& written) {
+    std::vector<std::string> keys;
+    auto nameOf = [](const std::string& key) { return key.substr(0, key.find('=')); };
+    for (const std::string& old : FirstSectionKeys(TextOf(before)))
+        for (const std::string& key : written)
+            if (nameOf(key) == nameOf(old)) keys.push_back(key);
+    for (const std::string& key : written)
+        if (std::find(keys.begin(), keys.end(), key) == keys.end()) keys.push_back(key);
+    return keys;
+}
+
+// What the platform reads from the file, as the program's start-up does.
+app::Settings PlatformReading() {
+    app::Settings settings = app::DefaultSettings();
+    for (const app::SettingKey& key : app::kSettingKeys)
+        settings.*key.field = static_cast<int32_t>(
+            GetPrivateProfileIntA(app::kSettingsSection, key.name, key.defaultValue, app::kSettingsFile));
+    return settings;
+}
+
+// Where the placement rules put the main window for those values: the
+// start-up position, then the clamp its own move passes through.
+app::Origin RulePosition(const app::Settings& read) {
+    const app::Extent outer{240 + 2 * GetSystemMetrics(SM_CXBORDER),
+                            GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYBORDER) + 420};
+    const app::Extent screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    app::Origin origin = app::InitialPosition(read.PosX, read.PosY, outer, screen);
+    app::ClampProposedOrigin(origin, outer, read.FitPos, screen);
+    return origin;
+}
+
+void RunCase(const HostileCase& c) {
+    SCOPED_TRACE(c.name);
+    const std::string path = SettingsPath();
+    RemoveSettings();
+    if (c.kind == Kind::Directory)
+        ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
+    else
+        WriteSettingsText(c.bytes);
+    const std::string before = ReadSettingsText();
+    std::unique_ptr<ImmutableSettingsFile> locked;
+    if (c.kind == Kind::Unwritable) {
+        locked.reset(new ImmutableSettingsFile);
+        ASSERT_TRUE(locked->set) << "chattr +i did not take";
+    }
+    const app::Settings read = PlatformReading();
+    const app::Origin expected = RulePosition(read);
+
+    Muslot muslot;
+    ASSERT_TRUE(muslot.Start());
+    ASSERT_NE(nullptr, muslot.WaitForMainWindow()) << "no main window";
+    const RECT rect = muslot.WindowRect();
+    EXPECT_EQ(expected.x, rect.left);
+    EXPECT_EQ(expected.y, rect.top);
+    EXPECT_GE(rect.left, 0);
+    EXPECT_GE(rect.top, 0);
+    EXPECT_LE(rect.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_LE(rect.bottom, GetSystemMetrics(SM_CYSCREEN));
+
+    auto lamp = [&] { return LampOf(CaptureClient(muslot.window(), kClientWidth, kClientHeight), 0); };
+    EXPECT_TRUE(WaitFor([&] { return lamp() == Lamp::Running; }, 3000));
+    muslot.PressKey('1');
+    muslot.ReleaseKey('1');
+    EXPECT_TRUE(WaitFor([&] { return lamp() == Lamp::Stopped; }, 3000)) << "the key stopped no reel";
+
+    EXPECT_EQ(0u, muslot.Close());
+    if (c.kind == Kind::Directory) {
+        EXPECT_TRUE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+        EXPECT_TRUE(RemoveDirectoryA(path.c_str()));
+        return;
+    }
+    if (c.kind == Kind::Unwritable) {
+        EXPECT_EQ(before, ReadSettingsText()) << "an unwritable file changed";
+        return;
+    }
+    const std::vector<std::string> written = {
+        "posx=" + app::FormatSettingValue(rect.left), "posy=" + app::FormatSettingValue(rect.top),
+        "fitpos=" + app::FormatSettingValue(read.FitPos), "language=" + app::FormatSettingValue(read.Language)};
+    EXPECT_EQ(KeysAfterWrite(before, written), FirstSectionKeys(TextOf(ReadSettingsText())));
+}
+
+}  // namespace
+
+TEST(HostileSettings, EveryDamagedFileStillStartsPlacesPlaysAndIsWrittenBack) {
+    const std::vector<HostileCase> cases = Cases();
+    ASSERT_GE(cases.size(), 25u);
+    const ::testing::TestResult* result = ::testing::UnitTest::GetInstance()->current_test_info()->result();
+    int passed = 0;
+    for (const HostileCase& c : cases) {
+        const int partsBefore = result->total_part_count();
+        RunCase(c);
+        if (result->total_part_count() == partsBefore) ++passed;
+    }
+    RemoveSettings();
+    std::printf("hostile settings: %d cases tried, %d passed\n", static_cast<int>(cases.size()), passed);
+}

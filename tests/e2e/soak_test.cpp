@@ -1,0 +1,390 @@
+// A long run of random user input through the system's input queue: keys,
+// clicks, menus, About boxes and matches with the congratulations window.
+// The program must answer within a second throughout, give back the memory
+// and handles it took after the first minute, exit with code 0 and write
+// its settings. Sized by MUSLOT_SOAK_SECONDS (a time limit, for the short
+// run in the test suite) or MUSLOT_SOAK_ACTIONS, _MATCHES and _ABOUTS
+// (scripts/soak); prints a table of what it did and measured.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+#include <random>
+
+#include "tests/e2e/harness.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr int kClientWidth = 230;
+constexpr int kClientHeight = 410;
+constexpr int kReels = 4;
+constexpr int kFigures = 12;
+constexpr DWORD kAnswerWithinMs = 1000;
+constexpr size_t kMemorySlack = 64 * 1024;
+
+int Setting(const char* name, int fallback) {
+    char text[32] = {};
+    return GetEnvironmentVariableA(name, text, sizeof text) ? atoi(text) : fallback;
+}
+
+struct Usage {
+    size_t privateBytes = 0;
+    size_t workingSet = 0;
+    std::vector<std::string> handles;
+};
+
+Usage UsageOf(HANDLE process) {
+    Usage usage;
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters))
+        usage.workingSet = counters.WorkingSetSize;
+    usage.privateBytes = PrivateBytes(process);
+    usage.handles = Handles(process);
+    return usage;
+}
+
+class Soak {
+public:
+    explicit Soak(Muslot& muslot) : muslot_(muslot), random_(GetTickCount()) {}
+
+    int actions = 0, matches = 0, abouts = 0, menus = 0, slowAnswers = 0, forcedMatchRetries = 0;
+    DWORD slowestAnswerMs = 0;
+
+    // Whether the program answers a message within the second.
+    bool Answers() {
+        const DWORD start = GetTickCount();
+        DWORD_PTR result = 0;
+        const bool answered = SendMessageTimeoutA(muslot_.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                                                  kAnswerWithinMs, &result) != 0;
+        const DWORD took = GetTickCount() - start;
+        slowestAnswerMs = std::max(slowestAnswerMs, took);
+        if (!answered || took > kAnswerWithinMs) ++slowAnswers;
+        return answered;
+    }
+
+    // One of the small things a user does to the machine.
+    void RandomAction() {
+        const int kind = Pick(20);
+        if (kind < 8) {
+            static const UINT kStopKeys[] = {'1', '2', '3', '4', VK_NUMPAD1, VK_NUMPAD2, VK_NUMPAD3, VK_NUMPAD4};
+            Type(kStopKeys[Pick(8)]);
+        } else if (kind < 12) {
+            static const UINT kOtherKeys[] = {'A', 'Q', 'Z', '0', '9', VK_SPACE, VK_RETURN, VK_ESCAPE,
+                                              VK_TAB, VK_LEFT, VK_DOWN, VK_SHIFT, VK_NUMPAD5, VK_BACK};
+            Type(kOtherKeys[Pick(sizeof kOtherKeys / sizeof kOtherKeys[0])]);
+        } else if (kind < 18) {
+            muslot_.Click(Pick(kClientWidth), Pick(kClientHeight));
+            ++actions;
+        } else if (kind < 19) {
+            OpenMenu();
+            Type(VK_ESCAPE);
+            WaitFor([] { return !MenuOpen(); }, 2000);
+        } else {
+            // Dragged by the caption somewhere, perhaps past an edge.
+            const RECT rect = muslot_.WindowRect();
+            const POINT from{rect.left + 60, rect.top + GetSystemMetrics(SM_CYCAPTION) / 2};
+            DragFromTo(from, POINT{Pick(GetSystemMetrics(SM_CXSCREEN)), Pick(GetSystemMetrics(SM_CYSCREEN))});
+            ++actions;
+        }
+        CloseCongratulationsIfOpen();
+    }
+
+    // Right button, About from the menu by its key, something inside the
+    // box, then closed by Enter, Escape or its OK button.
+    bool About() {
+        OpenMenu();
+        TypeKey('A');
+        ++actions;
+        HWND box = nullptr;
+        if (!WaitFor([&] { return (box = AboutBox()) != nullptr; }, 3000)) return false;
+        WaitFor([&] { return GetForegroundWindow() == box; }, 2000);
+        RECT credit{};
+        GetWindowRect(GetDlgItem(box, 1001), &credit);
+        for (int click = Pick(4); click > 0; --click, ++actions)
+            ClickAt(POINT{(credit.left + credit.right) / 2, (credit.top + credit.bottom) / 2});
+        switch (Pick(3)) {
+        case 0: Type(VK_RETURN); break;
+        case 1: Type(VK_ESCAPE); break;
+        default: {
+            RECT ok{};
+            GetWindowRect(GetDlgItem(box, IDOK), &ok);
+            ClickAt(POINT{(ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2});
+            ++actions;
+        }
+        }
+        if (!WaitFor([&] { return !IsWindow(box); }, 3000)) return false;
+        ++abouts;
+        return WaitFor([&] { return IsWindowEnabled(muslot_.window()) != FALSE; }, 2000);
+    }
+
+    // Four reels on one figure, by watching them: right after a tick moves
+    // the reels (the most time before the next), every reel that shows the
+    // chosen figure is stopped, the figure that comes round soonest for all
+    // of them. The last reel by key or by click; then the picture is closed
+    // by a click or a key.
+    bool Match() {
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            if (attempt > 0) ++forcedMatchRetries;
+            if (!AllRunning() && !SpinAfresh()) continue;
+            int shown[kReels];
+            if (!ReadAfterTick(shown)) continue;
+            int figure = 0, longestWait = kFigures;
+            for (int f = 0; f < kFigures; ++f) {
+                int wait = 0;
+                for (int r = 0; r < kReels; ++r) wait = std::max(wait, (f - shown[r] + kFigures) % kFigures);
+                if (wait < longestWait) longestWait = wait, figure = f;
+            }
+            int lastReel = 0;
+            for (int r = 0; r < kReels; ++r)
+                if ((figure - shown[r] + kFigures) % kFigures == longestWait) lastReel = r;
+            const bool byClick = Pick(2) == 0;
+            const POINT lastBand = ScreenPoint(muslot_.window(), 100, 10 + 100 * lastReel + 50);
+            if (byClick) MoveMouseTo(lastBand);  // ready, so the click lands at once
+
+            bool stopped[kReels] = {};
+            bool onFigure = true;
+            for (int wait = 0; wait <= longestWait && onFigure; ++wait) {
+                if (wait > 0 && !ReadAfterTick(shown)) onFigure = false;
+                for (int r = 0; r < kReels && onFigure; ++r) {
+                    if (stopped[r] || shown[r] != figure) continue;
+                    stopped[r] = true;
+                    ++actions;
+                    if (r == lastReel && byClick) {
+                        ClickAt(lastBand);
+                    } else {
+                        PressKey('1' + r);
+                        // A keyboard match opens the picture on the key's release.
+                        ReleaseKey('1' + r);
+                    }
+                }
+            }
+            for (int r = 0; r < kReels; ++r) onFigure = onFigure && stopped[r];
+            if (CloseCongratulationsIfOpen(onFigure ? 1500 : 300)) return true;
+        }
+        return false;
+    }
+
+    // A congratulations window the input has opened, closed by a click on
+    // it or a key; whether there was one.
+    bool CloseCongratulationsIfOpen(DWORD waitMs = 0) {
+        HWND service = nullptr;
+        auto find = [&] {
+            for (HWND w : WindowsOfClass(kServiceClass, muslot_.processId()))
+                if (IsWindowVisible(w)) service = w;
+            return service != nullptr;
+        };
+        if (!(waitMs ? WaitFor(find, waitMs) : find())) return false;
+        WaitFor([&] { return GetForegroundWindow() == service; }, 2000);
+        if (Pick(2) == 0) {
+            RECT rect{};
+            GetWindowRect(service, &rect);
+            ClickAt(POINT{rect.left + 20 + Pick(400), rect.top + 20 + Pick(400)});
+            ++actions;
+        } else {
+            Type('A' + Pick(26));
+        }
+        const bool closed = WaitFor([&] { return !IsWindow(service); }, 3000) &&
+                            WaitFor([&] { return IsWindowEnabled(muslot_.window()) != FALSE; }, 2000);
+        if (closed) ++matches;
+        return closed;
+    }
+
+    // Puts the machine at rest between measurements: no menu, box or picture.
+    void Rest() {
+        CloseCongratulationsIfOpen();
+        if (HWND box = AboutBox()) {
+            PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+            WaitFor([&] { return !IsWindow(box); }, 2000);
+        }
+        Pause(300);
+    }
+
+    // Exit from the context menu, by its key.
+    void ExitByMenu() {
+        OpenMenu();
+        TypeKey('X');
+        ++actions;
+    }
+
+private:
+    int Pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random_); }
+
+    void Type(UINT key) {
+        TypeKey(key);
+        ++actions;
+    }
+
+    Image Frame() { return CaptureClient(muslot_.window(), kClientWidth, kClientHeight); }
+
+    bool AllRunning() {
+        const Image frame = Frame();
+        for (int r = 0; r < kReels; ++r)
+            if (LampOf(frame, r) != Lamp::Running) return false;
+        return true;
+    }
+
+    // Waits for a tick to move the running reels and reads the figures they
+    // show then; false when none moved in time or a reel could not be read.
+    bool ReadAfterTick(int (&shown)[kReels]) {
+        int before[kReels];
+        Image frame = Frame();
+        for (int r = 0; r < kReels; ++r) before[r] = reader_.FigureShown(frame, r);
+        const bool moved = WaitFor([&] {
+            frame = Frame();
+            bool changed = false;
+            for (int r = 0; r < kReels; ++r) {
+                shown[r] = reader_.FigureShown(frame, r);
+                changed = changed || (shown[r] != before[r] && shown[r] >= 0);
+            }
+            return changed;
+        }, 1000);
+        for (int r = 0; r < kReels; ++r)
+            if (shown[r] < 0) return false;
+        return moved;
+    }
+
+    // Stops whatever still runs, then spins all reels with a key.
+    bool SpinAfresh() {
+        Pause(150);  // the lamps show the last input's effect from the next tick on
+        const Image frame = Frame();
+        for (int r = 0; r < kReels; ++r)
+            if (LampOf(frame, r) == Lamp::Running) Type('1' + r);
+        if (!WaitFor([&] { return AllStopped(); }, 2000)) return false;
+        if (CloseCongratulationsIfOpen(300)) return false;
+        Type(VK_SPACE);
+        return WaitFor([&] { return AllRunning(); }, 2000);
+    }
+
+    bool AllStopped() {
+        const Image frame = Frame();
+        for (int r = 0; r < kReels; ++r)
+            if (LampOf(frame, r) != Lamp::Stopped) return false;
+        return true;
+    }
+
+    void OpenMenu() {
+        muslot_.RightClick(10 + Pick(kClientWidth - 20), 10 + Pick(kClientHeight - 20));
+        ++actions;
+        if (WaitFor(MenuOpen, 3000)) ++menus;
+    }
+
+    static bool MenuOpen() {
+        HWND menu = FindWindowA("#32768", nullptr);
+        return menu && IsWindowVisible(menu);
+    }
+
+    HWND AboutBox() {
+        for (HWND w : WindowsOfClass("#32770", muslot_.processId()))
+            if (IsWindowVisible(w)) return w;
+        return nullptr;
+    }
+
+    Muslot& muslot_;
+    ReelReader reader_;
+    std::mt19937 random_;
+};
+
+}  // namespace
+
+TEST(Soak, RandomUseAnswersThroughoutAndGivesEverythingBack) {
+    const int seconds = Setting("MUSLOT_SOAK_SECONDS", 0);
+    const int targetActions = Setting("MUSLOT_SOAK_ACTIONS", 10000);
+    const int targetMatches = Setting("MUSLOT_SOAK_MATCHES", 200);
+    const int targetAbouts = Setting("MUSLOT_SOAK_ABOUTS", 100);
+    // The baseline is taken after the first minute (a third of a short run).
+    const DWORD baselineAfterMs = seconds ? seconds * 1000 / 3 : 60000;
+    const DWORD limitMs = seconds ? seconds * 1000 : 4 * 3600 * 1000;
+
+    WriteSettingsText(SettingsFileFor(300, 150, 1, 1));
+    Muslot muslot;
+    ASSERT_TRUE(muslot.Start());
+    ASSERT_NE(nullptr, muslot.WaitForMainWindow());
+    Soak soak(muslot);
+    const DWORD start = GetTickCount();
+    Usage baseline, end;
+    bool haveBaseline = false;
+    int failedMatches = 0, failedAbouts = 0, reported = 0;
+    auto elapsed = [&] { return GetTickCount() - start; };
+    auto behind = [&](int done, int target) {
+        // Keeps matches and About boxes spread over the run in proportion.
+        return static_cast<double>(done) / target < static_cast<double>(soak.actions + 1) / targetActions;
+    };
+    while (elapsed() < limitMs &&
+           (seconds || soak.actions < targetActions || soak.matches < targetMatches || soak.abouts < targetAbouts)) {
+        if (behind(soak.matches, targetMatches)) {
+            if (!soak.Match()) ++failedMatches;
+        } else if (behind(soak.abouts, targetAbouts)) {
+            if (!soak.About()) ++failedAbouts;
+        } else {
+            soak.RandomAction();
+        }
+        ASSERT_TRUE(muslot.Running()) << "the program ended after " << soak.actions << " actions";
+        ASSERT_TRUE(soak.Answers()) << "no answer within a second after " << soak.actions << " actions";
+        if (soak.actions / 1000 != reported) {
+            reported = soak.actions / 1000;
+            std::printf("  %5lu s: %5d actions, %3d matches, %3d About boxes\n",
+                        static_cast<unsigned long>(elapsed() / 1000), soak.actions, soak.matches, soak.abouts);
+            std::fflush(stdout);
+        }
+        if (!haveBaseline && elapsed() >= baselineAfterMs) {
+            soak.Rest();
+            baseline = UsageOf(muslot.process());
+            haveBaseline = true;
+        }
+    }
+    soak.Rest();
+    end = UsageOf(muslot.process());
+    const RECT rect = muslot.WindowRect();
+    soak.ExitByMenu();
+    const DWORD exitCode = muslot.WaitForExit();
+
+    std::printf("\n  soak: %lu s\n", static_cast<unsigned long>(elapsed() / 1000));
+    std::printf("  %-34s %10d\n", "user actions", soak.actions);
+    std::printf("  %-34s %10d\n", "matches (picture opened, closed)", soak.matches);
+    std::printf("  %-34s %10d\n", "About boxes", soak.abouts);
+    std::printf("  %-34s %10d\n", "context menus", soak.menus);
+    std::printf("  %-34s %10d\n", "match attempts that slipped", soak.forcedMatchRetries);
+    std::printf("  %-34s %10lu\n", "slowest answer, ms", static_cast<unsigned long>(soak.slowestAnswerMs));
+    std::printf("  %-34s %10d\n", "answers slower than 1 s", soak.slowAnswers);
+    std::printf("  %-34s %10s %10s\n", "", "baseline", "end");
+    std::printf("  %-34s %10lu %10lu\n", "private bytes", static_cast<unsigned long>(baseline.privateBytes),
+                static_cast<unsigned long>(end.privateBytes));
+    std::printf("  %-34s %10lu %10lu\n", "working set", static_cast<unsigned long>(baseline.workingSet),
+                static_cast<unsigned long>(end.workingSet));
+    std::printf("  %-34s %10lu %10lu\n", "handles", static_cast<unsigned long>(baseline.handles.size()),
+                static_cast<unsigned long>(end.handles.size()));
+    std::printf("  %-34s %10lu\n\n", "exit code", static_cast<unsigned long>(exitCode));
+
+    EXPECT_TRUE(haveBaseline);
+    EXPECT_EQ(0, soak.slowAnswers);
+    EXPECT_EQ(0, failedAbouts);
+    EXPECT_LE(failedMatches, soak.matches / 10) << "matches could not be forced";
+    if (!seconds) {
+        EXPECT_GE(soak.actions, targetActions);
+        EXPECT_GE(soak.matches, targetMatches);
+        EXPECT_GE(soak.abouts, targetAbouts);
+    } else {
+        EXPECT_GT(soak.matches, 0);
+        EXPECT_GT(soak.abouts, 0);
+    }
+    EXPECT_LE(end.privateBytes, baseline.privateBytes + kMemorySlack);
+    EXPECT_LE(end.workingSet, baseline.workingSet + kMemorySlack);
+    std::vector<std::string> added, removed;
+    std::set_difference(end.handles.begin(), end.handles.end(), baseline.handles.begin(),
+                        baseline.handles.end(), std::back_inserter(added));
+    std::set_difference(baseline.handles.begin(), baseline.handles.end(), end.handles.begin(),
+                        end.handles.end(), std::back_inserter(removed));
+    EXPECT_EQ(std::vector<std::string>{}, added) << "handles opened since the first minute";
+    EXPECT_EQ(std::vector<std::string>{}, removed) << "handles closed since the first minute";
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ((std::vector<std::string>{"[MUSlot]", "PosX=" + std::to_string(rect.left),
+                                        "PosY=" + std::to_string(rect.top), "FitPos=1", "Language=1"}),
+              ReadSettingsLines());
+}
