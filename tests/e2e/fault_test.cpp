@@ -19,8 +19,13 @@ std::vector<std::string> Lines(int x, int y, int fit, int language) {
 // The About box, opened as a user does: the right button, then its key.
 HWND OpenAbout(Muslot& muslot) {
     muslot.RightClick(40, 40);
-    WaitFor([] { HWND menu = FindWindowA("#32768", nullptr); return menu && IsWindowVisible(menu); });
-    TypeKey('A');
+    HWND menu = nullptr;
+    WaitFor([&] { menu = FindWindowA("#32768", nullptr); return menu && IsWindowVisible(menu); });
+    // Clicked: the letter of an item's mnemonic group chooses it only under
+    // code page 932.
+    RECT items{};
+    GetWindowRect(menu, &items);
+    ClickAt(POINT{items.left + 12, items.top + 6});
     HWND box = nullptr;
     WaitFor([&] {
         auto boxes = WindowsOfClass("#32770", muslot.processId());
