@@ -382,7 +382,9 @@ TEST(Soak, RandomUseAnswersThroughoutAndGivesEverythingBack) {
     // A one-minute run takes its baseline before every path of the code and
     // of Wine has been paged in, so only the long run holds the working set
     // to the baseline.
-    if (!seconds) EXPECT_LE(end.workingSet, baseline.workingSet + kMemorySlack);
+    if (!seconds) {
+        EXPECT_LE(end.workingSet, baseline.workingSet + kMemorySlack);
+    }
     std::vector<std::string> added, removed;
     std::set_difference(end.handles.begin(), end.handles.end(), baseline.handles.begin(),
                         baseline.handles.end(), std::back_inserter(added));
