@@ -105,7 +105,7 @@ protected:
     // Once the picture has gone the machine has the user's input again: it is
     // the foreground window, its caption is drawn active, and a key spins it.
     void ExpectMainWindowTakesInput() {
-        EXPECT_TRUE(WaitFor([&] { return ForegroundWindow() == muslot_.window(); }, 2000));
+        EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == muslot_.window(); }, 2000));
         EXPECT_TRUE(WaitFor([&] { return CaptionLooksActive(muslot_.window()); }, 2000));
         TypeKey('Z');
         EXPECT_TRUE(WaitFor([&] { return LampOf(Frame(), 0) == Lamp::Running; }, 2000))

@@ -225,8 +225,6 @@ void DragFromTo(POINT from, POINT to) {
     Settle();
 }
 
-HWND ForegroundWindow() { return GetForegroundWindow(); }
-
 bool CaptionLooksActive(HWND window) {
     TITLEBARINFO title{};
     title.cbSize = sizeof title;

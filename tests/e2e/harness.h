@@ -55,9 +55,7 @@ void RightClickAt(POINT screen);
 // Left button down at one screen point, moved to another, released there.
 void DragFromTo(POINT from, POINT to);
 
-// The window that takes the user's input now: the foreground window, and
-// whether its caption is drawn active (read from the caption's pixels).
-HWND ForegroundWindow();
+// Whether a window's caption is drawn active (read from the caption's pixels).
 bool CaptionLooksActive(HWND window);
 
 // Top-level windows of a class that belong to one process.
