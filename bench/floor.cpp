@@ -1,20 +1,21 @@
 #include "bench/floor.h"
 
 #include "bench/measure.h"
+#include "reels/reel_bank.h"
+#include "reels/reel_drawing.h"
 
 namespace bench {
 namespace {
 
-constexpr int kFigureCount = 12;
+// The machine's layout; the picture sizes are those of its strip.
+using reels::kFigureCount;
+using reels::kLampLeft;
+using reels::kLampSize;
+using reels::kLampTop;
 constexpr int kFigureWidth = 180;
 constexpr int kBandHeight = 100;
 constexpr int kStripWidth = kFigureCount * kFigureWidth;
 constexpr int kStripHeight = kReels * kBandHeight;
-constexpr int kReelLeft = 16;
-constexpr int kReelTop = 10;
-constexpr int kLampLeft = 210;
-constexpr int kLampTop = 50;
-constexpr int kLampSize = 16;
 constexpr int kPaletteSize = 236;
 
 struct FloorState {
@@ -147,7 +148,7 @@ void FloorTick(HWND window) {
     for (int r = 0; r < kReels; ++r) {
         const int top = r * kBandHeight;
         HGDIOBJ previousSource = SelectObject(source, g_floor.strip);
-        BitBlt(target, kReelLeft, top + kReelTop, kFigureWidth, kBandHeight, source,
+        BitBlt(target, reels::kReelWindowLeft, top + reels::kReelWindowTop, kFigureWidth, kBandHeight, source,
                kFigureWidth * g_floor.position[r], top, SRCCOPY);
         SelectObject(source, g_floor.lampRunning);
         BitBlt(target, kLampLeft, top + kLampTop, kLampSize, kLampSize, source, 0, 0, SRCCOPY);

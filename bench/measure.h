@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "reels/reel_bank.h"
+#include "reels/reel_drawing.h"
+
 namespace bench {
 
 // The performance counter, in microseconds.
@@ -37,9 +40,9 @@ void ReportPlatform();
 // The client size of the machine's window and the place of its lamps.
 constexpr int kClientWidth = 240;
 constexpr int kClientHeight = 420;
-constexpr int kLampProbeX = 218;   // the middle of a lamp
-constexpr int kLampProbeTop = 58;  // for reel 0; 100 rows per reel below
-constexpr int kReels = 4;
+constexpr int kLampProbeX = reels::kLampLeft + reels::kLampSize / 2;  // the middle of a lamp
+constexpr int kLampProbeTop = reels::kLampTop + reels::kLampSize / 2;  // reel 0's; 100 rows per reel below
+constexpr int kReels = reels::kReelCount;
 // The style of the machine's window: a caption, no sizing border.
 constexpr DWORD kMachineStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 

@@ -10,9 +10,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr int kClientWidth = 230;
-constexpr int kClientHeight = 410;
-
 class CongratsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -93,13 +90,6 @@ protected:
             return found != nullptr;
         }, 3000);
         return found;
-    }
-
-    // A click in the middle of a window, with the real mouse.
-    static void ClickOn(HWND window) {
-        RECT rect{};
-        GetWindowRect(window, &rect);
-        ClickAt(POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
     }
 
     // Once the picture has gone the machine has the user's input again: it is

@@ -8,9 +8,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr int kClientWidth = 230;   // enough for the reels and lamps under any frame
-constexpr int kClientHeight = 410;
-
 class DrawingTest : public ::testing::Test {
 protected:
     void SetUp() override {

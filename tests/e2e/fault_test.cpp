@@ -2,7 +2,6 @@
 // started together, and what a run leaves on the disk.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <map>
 
 #include "tests/e2e/harness.h"
@@ -14,25 +13,6 @@ namespace {
 std::vector<std::string> Lines(int x, int y, int fit, int language) {
     return {"[MUSlot]", "PosX=" + std::to_string(x), "PosY=" + std::to_string(y),
             "FitPos=" + std::to_string(fit), "Language=" + std::to_string(language)};
-}
-
-// The About box, opened as a user does: the right button, then its key.
-HWND OpenAbout(Muslot& muslot) {
-    muslot.RightClick(40, 40);
-    HWND menu = nullptr;
-    WaitFor([&] { menu = FindWindowA("#32768", nullptr); return menu && IsWindowVisible(menu); });
-    // Clicked: the letter of an item's mnemonic group chooses it only under
-    // code page 932.
-    RECT items{};
-    GetWindowRect(menu, &items);
-    ClickAt(POINT{items.left + 12, items.top + 6});
-    HWND box = nullptr;
-    WaitFor([&] {
-        auto boxes = WindowsOfClass("#32770", muslot.processId());
-        box = boxes.empty() ? nullptr : boxes[0];
-        return box != nullptr;
-    });
-    return box;
 }
 
 // Drags the window by its caption and returns where it landed.
@@ -116,7 +96,7 @@ TEST(Faults, KilledMidRunItStartsWithTheSettingsOfItsLastCleanExit) {
         DragBy(muslot, 150 + moment, -80);
         if (moment >= 1) TypeKey('1');
         if (moment == 2) {
-            EXPECT_NE(nullptr, OpenAbout(muslot));
+            EXPECT_NE(nullptr, muslot.OpenAbout());
         }
         Pause(300);
         Kill(muslot);
@@ -163,7 +143,7 @@ TEST(Faults, ARunWritesNoFileButTheSettings) {
         ASSERT_TRUE(muslot.Start());
         ASSERT_NE(nullptr, muslot.WaitForMainWindow());
         TypeKeys({'1', '2', '3', '4', VK_SPACE});
-        HWND box = OpenAbout(muslot);
+        HWND box = muslot.OpenAbout();
         ASSERT_NE(nullptr, box);
         TypeKey(VK_RETURN);
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
@@ -179,8 +159,7 @@ TEST(Faults, ARunWritesNoFileButTheSettings) {
 // and left to the platform). Whatever is left, the next run starts, lies on
 // the screen and writes a whole file again. Prints how often each happened.
 TEST(Faults, AKillDuringTheExitWriteLeavesAFileTheNextRunMends) {
-    char runsText[16] = {};
-    const int runs = GetEnvironmentVariableA("MUSLOT_KILL_RUNS", runsText, sizeof runsText) ? atoi(runsText) : 10;
+    const int runs = EnvironmentNumber("MUSLOT_KILL_RUNS", 10);
     const std::vector<std::string> old = Lines(300, 200, 1, 1);
     std::map<std::string, int> outcomes;
     for (int run = 0; run < runs && !HasFatalFailure(); ++run) {
@@ -195,9 +174,7 @@ TEST(Faults, AKillDuringTheExitWriteLeavesAFileTheNextRunMends) {
         // Alt+F4, then a kill at the first sign of the write (polled without
         // pause: the four writes take a few milliseconds), later on each run.
         WaitFor([&] { return GetForegroundWindow() == muslot.window(); }, 2000);
-        PressKey(VK_MENU);
-        TypeKey(VK_F4);
-        ReleaseKey(VK_MENU);
+        PressAltF4();
         for (const DWORD closing = GetTickCount(); GetTickCount() - closing < 5000;) {
             WIN32_FILE_ATTRIBUTE_DATA now{};
             if (!GetFileAttributesExA(SettingsPath().c_str(), GetFileExInfoStandard, &now) ||

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,11 @@
 #endif
 
 namespace e2e {
+
+int EnvironmentNumber(const char* name, int fallback) {
+    char text[32] = {};
+    return GetEnvironmentVariableA(name, text, sizeof text) ? atoi(text) : fallback;
+}
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
@@ -155,6 +161,12 @@ void TypeKey(UINT virtualKey) {
     ReleaseKey(virtualKey);
 }
 
+void PressAltF4() {
+    PressKey(VK_MENU);
+    TypeKey(VK_F4);
+    ReleaseKey(VK_MENU);
+}
+
 void TypeKeys(std::initializer_list<UINT> virtualKeys) {
     for (UINT key : virtualKeys) {
         TypeKey(key);
@@ -198,13 +210,19 @@ void MoveMouseTo(POINT screen) {
     }
 }
 
+namespace {
+
 void LeftButton(bool down) { SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP); }
+
+}  // namespace
 
 void ClickAt(POINT screen) {
     MoveMouseTo(screen);
     LeftButton(true);
     LeftButton(false);
 }
+
+void ClickOn(HWND window) { ClickAt(Centre(RectOf(window))); }
 
 void RightClickAt(POINT screen) {
     MoveMouseTo(screen);
@@ -223,6 +241,24 @@ void DragFromTo(POINT from, POINT to) {
     }
     LeftButton(false);
     Settle();
+}
+
+RECT RectOf(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+POINT Centre(const RECT& rect) { return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
+
+void ClickMenuItem(HWND menu, bool first) {
+    const RECT rect = RectOf(menu);
+    ClickAt(POINT{rect.left + 12, first ? rect.top + 6 : rect.bottom - 6});
+}
+
+HWND OpenMenuWindow() {
+    HWND menu = FindWindowA("#32768", nullptr);
+    return menu && IsWindowVisible(menu) ? menu : nullptr;
 }
 
 bool CaptionLooksActive(HWND window) {
@@ -327,6 +363,28 @@ void Muslot::Minimise() const {
     }
 }
 
+HWND Muslot::OpenMenu(int x, int y, DWORD timeoutMs) const {
+    RightClick(x, y);
+    HWND menu = nullptr;
+    WaitFor([&] { return (menu = OpenMenuWindow()) != nullptr; }, timeoutMs);
+    return menu;
+}
+
+HWND Muslot::OpenAbout() const {
+    HWND menu = OpenMenu();
+    if (!menu) return nullptr;
+    ClickMenuItem(menu, true);
+    HWND box = nullptr;
+    WaitFor([&] { return (box = AboutBox()) != nullptr; });
+    return box;
+}
+
+HWND Muslot::AboutBox() const {
+    for (HWND box : WindowsOfClass("#32770", process_.dwProcessId))
+        if (IsWindowVisible(box)) return box;
+    return nullptr;
+}
+
 DWORD Muslot::Close(DWORD timeoutMs) {
     // As a user does, only once the machine has come to the front. Right
     // after start-up Wine now and then loses the press although the window
@@ -334,9 +392,7 @@ DWORD Muslot::Close(DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     for (;;) {
         WaitFor([&] { return TakesKeys(); }, 2000);
-        PressKey(VK_MENU);
-        TypeKey(VK_F4);
-        ReleaseKey(VK_MENU);
+        PressAltF4();
         const DWORD code = WaitForExit(std::min<DWORD>(2000, timeoutMs));
         const DWORD elapsed = GetTickCount() - start;
         if (code != STILL_ACTIVE || elapsed >= timeoutMs) return code;

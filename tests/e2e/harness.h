@@ -19,6 +19,10 @@ constexpr char kServiceClass[] = "MurasuServiceWClass";
 // ANSI reader gets on code page 932.
 constexpr wchar_t kCaption[] = L"\u30DD\u30EB\u30CB\u30AB\u30B9\u30ED\u30C3\u30C8";
 constexpr char kCaptionSjis[] = "\x83\x7c\x83\x8b\x83\x6a\x83\x4a\x83\x58\x83\x8d\x83\x62\x83\x67";
+// The part of the main window's client area the reels and lamps lie in,
+// whatever the frame leaves of the panel.
+constexpr int kClientWidth = 230;
+constexpr int kClientHeight = 410;
 
 // A window's text as UTF-16, the same on every code page.
 std::wstring WindowText(HWND window);
@@ -26,6 +30,9 @@ std::wstring WindowText(HWND window);
 // bytes from the window; on other code pages the ANSI form differs and
 // nothing is checked.
 void ExpectAnsiTextOnCodePage932(HWND window, const char* shiftJis);
+
+// A number from the environment (what sizes the long runs), or the fallback.
+int EnvironmentNumber(const char* name, int fallback);
 
 // Polls the condition every few milliseconds until it holds or the time is up.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
@@ -48,12 +55,22 @@ void PressKey(UINT virtualKey);
 void ReleaseKey(UINT virtualKey);
 void TypeKey(UINT virtualKey);  // press and release
 void TypeKeys(std::initializer_list<UINT> virtualKeys);
+void PressAltF4();
 void MoveMouseTo(POINT screen);
-void LeftButton(bool down);
 void ClickAt(POINT screen);
+void ClickOn(HWND window);  // in the middle of a window
 void RightClickAt(POINT screen);
 // Left button down at one screen point, moved to another, released there.
 void DragFromTo(POINT from, POINT to);
+
+// A window's rectangle on the screen, and its middle.
+RECT RectOf(HWND window);
+POINT Centre(const RECT& rect);
+
+// The context menu's first item (About) or its last (Exit), clicked.
+void ClickMenuItem(HWND menu, bool first);
+// The context menu when it is open on the screen.
+HWND OpenMenuWindow();
 
 // Whether a window's caption is drawn active (read from the caption's pixels).
 bool CaptionLooksActive(HWND window);
@@ -92,6 +109,13 @@ public:
     void Click(int x, int y) const;       // left button at a client point
     void RightClick(int x, int y) const;  // right button at a client point
     void Minimise() const;                // a click on the caption's minimise box
+    // The context menu, opened by the right button at a client point; null
+    // when none came up.
+    HWND OpenMenu(int x = 40, int y = 40, DWORD timeoutMs = 5000) const;
+    // The About box, chosen from the context menu with the mouse (an item's
+    // letter chooses it only under code page 932); null when none came up.
+    HWND OpenAbout() const;
+    HWND AboutBox() const;  // the one open, or null
     // Closes the program with Alt+F4 and waits for it to end.
     DWORD Close(DWORD timeoutMs = 10000);
 

@@ -17,9 +17,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr int kClientWidth = 230;
-constexpr int kClientHeight = 410;
-
 enum class Kind { File, Unwritable, Directory };
 
 struct HostileCase {

@@ -16,14 +16,6 @@ constexpr wchar_t kJapaneseCredit[] = L"Programmed by \u307A\u308B\u307A\u308B";
 constexpr char kJapaneseAboutCaptionSjis[] = "\xca\xde\xb0\xbc\xde\xae\xdd\x8f\xee\x95\xf1";
 constexpr char kJapaneseCreditSjis[] = "Programmed by \x82\xd8\x82\xe9\x82\xd8\x82\xe9";
 
-RECT RectOf(HWND window) {
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    return rect;
-}
-
-POINT Centre(const RECT& rect) { return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
-
 class MenuAboutTest : public ::testing::Test {
 protected:
     void StartWith(int language, int posX = -1, int posY = -1) {
@@ -31,33 +23,6 @@ protected:
                                           1, language));
         ASSERT_TRUE(muslot_.Start());
         ASSERT_NE(nullptr, muslot_.WaitForMainWindow());
-    }
-
-    // The right button released over the machine opens the context menu.
-    HWND OpenMenu(int x = 40, int y = 40) {
-        muslot_.RightClick(x, y);
-        HWND menu = nullptr;
-        WaitFor([&] { return (menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu); });
-        return menu;
-    }
-
-    // Clicks the menu's first item (About) or its last (Exit).
-    static void ChooseItem(HWND menu, bool first) {
-        const RECT rect = RectOf(menu);
-        ClickAt(POINT{rect.left + 12, first ? rect.top + 6 : rect.bottom - 6});
-    }
-
-    HWND OpenAbout() {
-        HWND menu = OpenMenu();
-        if (!menu) return nullptr;
-        ChooseItem(menu, true);
-        HWND box = nullptr;
-        WaitFor([&] {
-            for (HWND w : WindowsOfClass("#32770", muslot_.processId()))
-                if (IsWindowVisible(w)) box = w;
-            return box != nullptr;
-        });
-        return box;
     }
 
     // A click on the credit line. Clicks land at alternating places, further
@@ -72,7 +37,7 @@ protected:
     }
 
     // The OK button, clicked with the mouse.
-    static void ClickOk(HWND box) { ClickAt(Centre(RectOf(GetDlgItem(box, IDOK)))); }
+    static void ClickOk(HWND box) { ClickOn(GetDlgItem(box, IDOK)); }
 
     static bool Closes(HWND box) { return WaitFor([&] { return !IsWindow(box); }); }
 
@@ -84,7 +49,7 @@ protected:
 
 TEST_F(MenuAboutTest, AboutBoxInJapaneseIsCentredOwnedAndModal) {
     StartWith(0);
-    HWND box = OpenAbout();
+    HWND box = muslot_.OpenAbout();
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(std::wstring(kJapaneseAboutCaption), WindowText(box));
     ExpectAnsiTextOnCodePage932(box, kJapaneseAboutCaptionSjis);
@@ -104,13 +69,13 @@ TEST_F(MenuAboutTest, AboutBoxInJapaneseIsCentredOwnedAndModal) {
 
 TEST_F(MenuAboutTest, EnglishCaptionAndTheBoxStaysOnTheScreenAtTheRightEdge) {
     StartWith(2, 5000, 100);  // pulled to the right edge at start
-    HWND menu = OpenMenu();
+    HWND menu = muslot_.OpenMenu();
     ASSERT_NE(nullptr, menu);
     Pause(300);
     SaveScreenshot("menu-english");
     TypeKey(VK_ESCAPE);
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }));
-    HWND box = OpenAbout();
+    HWND box = muslot_.OpenAbout();
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(L"About", WindowText(box));
     const RECT boxRect = RectOf(box);
@@ -122,14 +87,14 @@ TEST_F(MenuAboutTest, EnglishCaptionAndTheBoxStaysOnTheScreenAtTheRightEdge) {
 
 TEST_F(MenuAboutTest, TheCreditTurnsJapaneseOnTheSeventhClickAcrossOpenings) {
     StartWith(1);
-    HWND box = OpenAbout();
+    HWND box = muslot_.OpenAbout();
     ASSERT_NE(nullptr, box);
     for (int i = 0; i < 3; ++i) ClickCredit(box);
     EXPECT_TRUE(CreditReads(box, kLatinCredit));
     ClickOk(box);
     ASSERT_TRUE(Closes(box));
 
-    box = OpenAbout();  // the count goes on where it stopped
+    box = muslot_.OpenAbout();  // the count goes on where it stopped
     ASSERT_NE(nullptr, box);
     for (int i = 0; i < 3; ++i) ClickCredit(box);
     EXPECT_TRUE(CreditReads(box, kLatinCredit));
@@ -143,7 +108,7 @@ TEST_F(MenuAboutTest, TheCreditTurnsJapaneseOnTheSeventhClickAcrossOpenings) {
     ClickOk(box);
     ASSERT_TRUE(Closes(box));
 
-    box = OpenAbout();  // the text starts from the template again
+    box = muslot_.OpenAbout();  // the text starts from the template again
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(std::wstring(kLatinCredit), WindowText(GetDlgItem(box, 1001)));
     // Alt+F4 comes to the box as the close box's command does.
@@ -155,7 +120,7 @@ TEST_F(MenuAboutTest, TheCreditTurnsJapaneseOnTheSeventhClickAcrossOpenings) {
 
 TEST_F(MenuAboutTest, TheBoxIsDraggedByItsBodyAndIconButNotFromItsButtonOrCredit) {
     StartWith(1);
-    HWND box = OpenAbout();
+    HWND box = muslot_.OpenAbout();
     ASSERT_NE(nullptr, box);
     // Where each drag starts, relative to the box's corner, as the box first stands.
     const RECT start = RectOf(box);
@@ -191,7 +156,7 @@ TEST_F(MenuAboutTest, TheBoxIsDraggedByItsBodyAndIconButNotFromItsButtonOrCredit
 TEST_F(MenuAboutTest, OpeningTheAboutBoxFiftyTimesLeaksNoObjects) {
     StartWith(0);
     auto cycle = [&] {
-        HWND box = OpenAbout();
+        HWND box = muslot_.OpenAbout();
         ASSERT_NE(nullptr, box);
         TypeKey(VK_RETURN);
         ASSERT_TRUE(Closes(box));
@@ -207,7 +172,7 @@ TEST_F(MenuAboutTest, OpeningTheAboutBoxFiftyTimesLeaksNoObjects) {
 
 TEST_F(MenuAboutTest, RightButtonOpensTheMenuAtThePointerAndExitCloses) {
     StartWith(0);
-    HWND menu = OpenMenu(50, 60);
+    HWND menu = muslot_.OpenMenu(50, 60);
     ASSERT_NE(nullptr, menu);
     const RECT rect = RectOf(menu);
     Pause(300);
@@ -226,9 +191,9 @@ TEST_F(MenuAboutTest, RightButtonOpensTheMenuAtThePointerAndExitCloses) {
     EXPECT_TRUE(muslot_.Running());
 
     RemoveSettings();
-    menu = OpenMenu();
+    menu = muslot_.OpenMenu();
     ASSERT_NE(nullptr, menu);
-    ChooseItem(menu, false);
+    ClickMenuItem(menu, false);
     EXPECT_EQ(0u, muslot_.WaitForExit());
     EXPECT_EQ(5u, ReadSettingsLines().size());
 }
@@ -240,7 +205,7 @@ TEST_F(MenuAboutTest, PositionMessagesWithoutARecordAreSurvived) {
     for (UINT message : {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED})
         EXPECT_TRUE(SendFromInside(muslot_.window(), message, 0));
     ASSERT_TRUE(muslot_.Running());
-    HWND box = OpenAbout();
+    HWND box = muslot_.OpenAbout();
     ASSERT_NE(nullptr, box);
     for (UINT message : {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED})
         EXPECT_TRUE(SendFromInside(box, message, 0));

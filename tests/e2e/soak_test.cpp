@@ -11,7 +11,6 @@
 #include <psapi.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <iterator>
 #include <random>
 
@@ -21,17 +20,10 @@ using namespace e2e;
 
 namespace {
 
-constexpr int kClientWidth = 230;
-constexpr int kClientHeight = 410;
 constexpr int kReels = 4;
 constexpr int kFigures = 12;
 constexpr DWORD kAnswerWithinMs = 1000;
 constexpr size_t kMemorySlack = 64 * 1024;
-
-int Setting(const char* name, int fallback) {
-    char text[32] = {};
-    return GetEnvironmentVariableA(name, text, sizeof text) ? atoi(text) : fallback;
-}
 
 struct Usage {
     size_t privateBytes = 0;
@@ -85,7 +77,7 @@ public:
         } else if (kind < 19) {
             OpenMenu();
             Type(VK_ESCAPE);
-            WaitFor([] { return !MenuOpen(); }, 2000);
+            WaitFor([] { return !OpenMenuWindow(); }, 2000);
         } else {
             // Dragged by the caption somewhere, perhaps past an edge.
             const RECT rect = muslot_.WindowRect();
@@ -103,21 +95,15 @@ public:
         TypeKey('A');
         ++actions;
         HWND box = nullptr;
-        if (!WaitFor([&] { return (box = AboutBox()) != nullptr; }, 3000)) return false;
+        if (!WaitFor([&] { return (box = muslot_.AboutBox()) != nullptr; }, 3000)) return false;
         WaitFor([&] { return GetForegroundWindow() == box; }, 2000);
-        RECT credit{};
-        GetWindowRect(GetDlgItem(box, 1001), &credit);
-        for (int click = Pick(4); click > 0; --click, ++actions)
-            ClickAt(POINT{(credit.left + credit.right) / 2, (credit.top + credit.bottom) / 2});
+        for (int click = Pick(4); click > 0; --click, ++actions) ClickOn(GetDlgItem(box, 1001));
         switch (Pick(3)) {
         case 0: Type(VK_RETURN); break;
         case 1: Type(VK_ESCAPE); break;
-        default: {
-            RECT ok{};
-            GetWindowRect(GetDlgItem(box, IDOK), &ok);
-            ClickAt(POINT{(ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2});
+        default:
+            ClickOn(GetDlgItem(box, IDOK));
             ++actions;
-        }
         }
         if (!WaitFor([&] { return !IsWindow(box); }, 3000)) return false;
         ++abouts;
@@ -183,8 +169,7 @@ public:
         if (!(waitMs ? WaitFor(find, waitMs) : find())) return false;
         WaitFor([&] { return GetForegroundWindow() == service; }, 2000);
         if (Pick(2) == 0) {
-            RECT rect{};
-            GetWindowRect(service, &rect);
+            const RECT rect = RectOf(service);
             ClickAt(POINT{rect.left + 20 + Pick(400), rect.top + 20 + Pick(400)});
             ++actions;
         } else {
@@ -201,7 +186,7 @@ public:
     // an About box), since the working set follows what was done last.
     bool Rest() {
         CloseCongratulationsIfOpen();
-        if (HWND box = AboutBox()) {
+        if (HWND box = muslot_.AboutBox()) {
             PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
             WaitFor([&] { return !IsWindow(box); }, 2000);
         }
@@ -274,20 +259,8 @@ private:
     }
 
     void OpenMenu() {
-        muslot_.RightClick(10 + Pick(kClientWidth - 20), 10 + Pick(kClientHeight - 20));
         ++actions;
-        if (WaitFor(MenuOpen, 3000)) ++menus;
-    }
-
-    static bool MenuOpen() {
-        HWND menu = FindWindowA("#32768", nullptr);
-        return menu && IsWindowVisible(menu);
-    }
-
-    HWND AboutBox() {
-        for (HWND w : WindowsOfClass("#32770", muslot_.processId()))
-            if (IsWindowVisible(w)) return w;
-        return nullptr;
+        if (muslot_.OpenMenu(10 + Pick(kClientWidth - 20), 10 + Pick(kClientHeight - 20), 3000)) ++menus;
     }
 
     Muslot& muslot_;
@@ -298,10 +271,10 @@ private:
 }  // namespace
 
 TEST(Soak, RandomUseAnswersThroughoutAndGivesEverythingBack) {
-    const int seconds = Setting("MUSLOT_SOAK_SECONDS", 0);
-    const int targetActions = Setting("MUSLOT_SOAK_ACTIONS", 10000);
-    const int targetMatches = Setting("MUSLOT_SOAK_MATCHES", 200);
-    const int targetAbouts = Setting("MUSLOT_SOAK_ABOUTS", 100);
+    const int seconds = EnvironmentNumber("MUSLOT_SOAK_SECONDS", 0);
+    const int targetActions = EnvironmentNumber("MUSLOT_SOAK_ACTIONS", 10000);
+    const int targetMatches = EnvironmentNumber("MUSLOT_SOAK_MATCHES", 200);
+    const int targetAbouts = EnvironmentNumber("MUSLOT_SOAK_ABOUTS", 100);
     // The baseline is taken after the first minute (a third of a short run).
     const DWORD baselineAfterMs = seconds ? seconds * 1000 / 3 : 60000;
     const DWORD limitMs = seconds ? seconds * 1000 : 4 * 3600 * 1000;
