@@ -18,8 +18,8 @@ BOOL LogCall(const char* call, HINSTANCE instance) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return FALSE;
     char line[64] = {};
-    const int size = std::snprintf(line, sizeof line, "%s %08lX\r\n", call,
-                                   static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(instance)));
+    const int size = std::snprintf(line, sizeof line, "%s %p\r\n", call,
+                                   static_cast<void*>(instance));
     DWORD written = 0;
     const BOOL ok = WriteFile(file, line, static_cast<DWORD>(size), &written, nullptr);
     CloseHandle(file);

@@ -69,8 +69,8 @@ protected:
 
     static std::string Call(const char* name, HMODULE instance) {
         char line[64] = {};
-        std::snprintf(line, sizeof line, "%s %08lX", name,
-                      static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(instance)));
+        std::snprintf(line, sizeof line, "%s %p", name,
+                      static_cast<void*>(instance));
         return line;
     }
 
