@@ -122,7 +122,64 @@ std::vector<HWND> WindowsOfClass(const char* className, DWORD processId) {
 
 namespace {
 
+// The X keysym xdotool presses for a key, or null for keys sent only through
+// SendInput (the keypad's keys depend on the X server's Num Lock).
+const char* XKeysymOf(UINT virtualKey) {
+    static char name[4];
+    if ((virtualKey >= '0' && virtualKey <= '9') || (virtualKey >= 'A' && virtualKey <= 'Z')) {
+        name[0] = static_cast<char>(virtualKey >= 'A' ? virtualKey - 'A' + 'a' : virtualKey);
+        name[1] = 0;
+        return name;
+    }
+    if (virtualKey >= VK_F1 && virtualKey <= VK_F12) {
+        snprintf(name, sizeof name, "F%u", virtualKey - VK_F1 + 1);
+        return name;
+    }
+    switch (virtualKey) {
+    case VK_SPACE: return "space";
+    case VK_RETURN: return "Return";
+    case VK_ESCAPE: return "Escape";
+    case VK_MENU: return "Alt_L";
+    default: return nullptr;
+    }
+}
+
+// Under Wine, on the display wine-run started for the tests, keys go down
+// and up in the X server itself (xdotool): a click makes Wine line its key
+// state up with the X server's, and would let go of a key held down through
+// SendInput alone. Whether the key went that way, once Wine has seen it.
+bool SendXKey(UINT virtualKey, bool down) {
+    static const bool ownDisplay = [] {
+        HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+        char own[8] = {};
+        return ntdll && GetProcAddress(ntdll, "wine_get_version") &&
+               GetEnvironmentVariableA("MUSLOT_OWN_DISPLAY", own, sizeof own);
+    }();
+    const char* keysym = XKeysymOf(virtualKey);
+    auto isDown = [&] { return (GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0; };
+    // A key already that way goes through SendInput as before: no change
+    // would tell when xdotool has done, and the next key must not overtake it.
+    if (!ownDisplay || !keysym || isDown() == down) return false;
+    char command[48];
+    snprintf(command, sizeof command, "xdotool %s %s", down ? "keydown" : "keyup", keysym);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    // Wine starts a Linux program from its path as it does a Windows one.
+    if (!CreateProcessA("Z:\\usr\\bin\\xdotool", command, nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &started)) {
+        ADD_FAILURE() << "xdotool did not start: error " << GetLastError();
+        return false;
+    }
+    if (started.hProcess) CloseHandle(started.hProcess);
+    if (started.hThread) CloseHandle(started.hThread);
+    EXPECT_TRUE(WaitFor([&] { return isDown() == down; }, 3000))
+        << "the X server's key " << command << " never reached Wine";
+    return true;
+}
+
 void SendKey(UINT virtualKey, DWORD flags) {
+    if (SendXKey(virtualKey, (flags & KEYEVENTF_KEYUP) == 0)) return;
     INPUT input{};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = static_cast<WORD>(virtualKey);
