@@ -271,6 +271,7 @@ bool MeasureCpu(int rounds, int seconds) {
                 ReportMemory(std::string("memory.") + program->name + "_after_run", run.process());
         }
     }
+    bench::Report("cpu.rounds", rounds);
     for (const auto& [name, total] : totals) {
         const std::string key = "cpu." + name;
         bench::Report(key + ".seconds", total.wall);

@@ -50,6 +50,9 @@ protected:
     // by a key still held down (or by a click). Returns the figure, or -1.
     int ForceMatch(bool lastByClick) {
         for (int attempt = 0; attempt < 12; ++attempt) {
+            // Right after a picture closes the machine gets the focus back a
+            // moment later; a key typed before then is lost, as a user's would be.
+            WaitFor([&] { return muslot_.TakesKeys(); }, 2000);
             // Spin afresh and let every reel be drawn at its new position.
             if (LampOf(Frame(), 0) == Lamp::Stopped) {
                 muslot_.PressKey('Z');
@@ -57,6 +60,9 @@ protected:
                 WaitFor([&] { return LampOf(Frame(), 0) == Lamp::Running; }, 2000);
             }
             Pause(250);
+            // Only a reel seen running tells by its red lamp that this key stopped it:
+            // on a machine still stopped the key would spin, and the old lamp would lie.
+            if (LampOf(Frame(), 0) != Lamp::Running) continue;
             muslot_.PressKey('1');
             muslot_.ReleaseKey('1');
             if (!LampStopped(0)) continue;
