@@ -64,7 +64,7 @@ LRESULT OnWindowPosition(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     // Anyone can send these messages; one without its record is not ours to read.
     if (!position) return DefWindowProcW(window, message, wParam, lParam);
     if (message == WM_WINDOWPOSCHANGING)
-        ClampProposedPosition(*position);
+        ClampProposedPosition(window, *position);
     else
         RememberPosition(window, *position);
     return 0;
@@ -124,10 +124,12 @@ void BringRunningCopyForward() {
 }
 
 // A copy already running: bring it forward and report whether one was found.
+// A copy running with more rights than ours (elevated) denies us its mutex;
+// being denied still says that a copy runs.
 bool HandOverToRunningCopy() {
     HANDLE existing = OpenMutexW(kMutexAllAccess, FALSE, kMainCaption);
-    if (!existing) return false;
-    CloseHandle(existing);
+    if (!existing && GetLastError() != ERROR_ACCESS_DENIED) return false;
+    if (existing) CloseHandle(existing);
     BringRunningCopyForward();
     return true;
 }
@@ -163,8 +165,11 @@ int RunMuslot(HINSTANCE instance, int showCommand) {
     // Never acquired and never closed: it only marks that a copy runs.
     g_shell.mutex = CreateMutexW(nullptr, FALSE, kMainCaption);
     // Two copies started together can both miss the other's mutex above;
-    // only one of them creates it, and the other hands over after all.
-    if (g_shell.mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    // only one of them creates it, and the other hands over after all (or
+    // is denied it, when the one that won runs with more rights).
+    const DWORD created = GetLastError();
+    if ((g_shell.mutex && created == ERROR_ALREADY_EXISTS) ||
+        (!g_shell.mutex && created == ERROR_ACCESS_DENIED)) {
         BringRunningCopyForward();
         return 0;
     }
@@ -177,8 +182,10 @@ int RunMuslot(HINSTANCE instance, int showCommand) {
     g_shell.mainWindow = window;
 
     RegisterCtl3d(instance);
-    // The window has a fixed size, so it is never shown maximised.
-    ShowWindow(window, showCommand == SW_SHOWMAXIMIZED ? SW_SHOWNORMAL : showCommand);
+    // The window has a fixed size, so it is never shown maximised. Restore,
+    // not show-normal: Windows replaces a first show-normal with the start-up
+    // information's command, which may be the very maximise refused here.
+    ShowWindow(window, showCommand == SW_SHOWMAXIMIZED ? SW_RESTORE : showCommand);
     UpdateWindow(window);
 
     RunMessageLoop();

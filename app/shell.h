@@ -31,7 +31,7 @@ void ReadSettings();
 void WriteSettings();
 
 void PlaceMainWindow(HWND window);
-void ClampProposedPosition(WINDOWPOS& proposed);
+void ClampProposedPosition(HWND window, WINDOWPOS& proposed);
 void RememberPosition(HWND window, const WINDOWPOS& position);
 
 void RegisterCtl3d(HINSTANCE instance);

@@ -25,7 +25,10 @@ void PlaceMainWindow(HWND window) {
     MoveWindow(window, origin.x, origin.y, outer.cx, outer.cy, TRUE);
 }
 
-void ClampProposedPosition(WINDOWPOS& proposed) {
+void ClampProposedPosition(HWND window, WINDOWPOS& proposed) {
+    // A minimised window is parked off the screen (at -32000 on Windows);
+    // pulled onto it, its stub would stay in the corner.
+    if (IsIconic(window)) return;
     Origin origin{proposed.x, proposed.y};
     if (ClampProposedOrigin(origin, Extent{proposed.cx, proposed.cy}, g_settings.FitPos,
                             ScreenSize())) {

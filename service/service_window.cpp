@@ -22,6 +22,7 @@ void ReleasePictureAndPalette() {
 }
 
 void OnCreate(HWND window) {
+    g_service.window = window;  // open from here on, for Open's guard
     SetTimer(window, kIdleTimerId, kIdleTimerPeriod, nullptr);
     EnableWindow(GetParent(window), FALSE);
 }
@@ -38,6 +39,7 @@ void OnDestroy(HWND window) {
     KillTimer(window, kIdleTimerId);
     EnableWindow(GetParent(window), TRUE);
     ReleasePictureAndPalette();
+    g_service.window = nullptr;
 }
 
 void OnPaint(HWND window) {
@@ -93,6 +95,10 @@ ATOM RegisterServiceClass() {
 }  // namespace
 
 void Open(HWND parent) {
+    // One picture at a time: the disabled main window still takes messages
+    // sent to it, and a second opening would take over the first one's
+    // palette, which the first window's closing then deletes.
+    if (g_service.window) return;
     // Registration is tried once per process and never retried.
     if (g_service.classPending == 1) {
         g_service.classPending = 0;

@@ -17,7 +17,7 @@ struct ServiceState {
     HPALETTE palette;
     int32_t width;
     int32_t height;
-    HWND window;
+    HWND window;  // the open window, null while none is open
 };
 
 extern ServiceState g_service;

@@ -77,7 +77,7 @@ INT_PTR CALLBACK AboutProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_WINDOWPOSCHANGING:
         // Without its record the message is left to the dialog manager.
         if (!lParam) return FALSE;
-        app::ClampProposedPosition(*reinterpret_cast<WINDOWPOS*>(lParam));
+        app::ClampProposedPosition(box, *reinterpret_cast<WINDOWPOS*>(lParam));
         return TRUE;
     case WM_LBUTTONDOWN: OnLeftButtonDown(box, lParam); return TRUE;
     default: return FALSE;
