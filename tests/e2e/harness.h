@@ -75,7 +75,8 @@ HWND OpenMenuWindow();
 // Whether a window's caption is drawn active (read from the caption's pixels).
 bool CaptionLooksActive(HWND window);
 
-// Top-level windows of a class that belong to one process.
+// Top-level windows of a class (null: of any class) that belong to one
+// process (0: to any).
 std::vector<HWND> WindowsOfClass(const char* className, DWORD processId = 0);
 
 // A running muslot.exe; ended when the object goes.
@@ -130,6 +131,9 @@ private:
 // Sends a message to a window of muslot.exe from inside its own thread (by a
 // message hook), with lParam exactly as given; whether it was delivered.
 bool SendFromInside(HWND window, UINT message, LPARAM lParam);
+// The same with a record (a window position, say) copied into the process
+// and back: on return it holds what the window procedure made of it.
+bool SendRecordFromInside(HANDLE process, HWND window, UINT message, void* record, size_t size);
 
 // An RGB picture of a screen area.
 struct Image {
@@ -151,21 +155,24 @@ bool SaveBmp(const Image& image, const std::string& path);
 // (the pictures of the README are taken this way); otherwise does nothing.
 void SaveScreenshot(const char* name);
 
-// The private memory a process holds, in bytes: the leak measure where the
-// platform reports no GDI and USER object counts (Wine reports zero).
+// The private memory a process holds, in bytes.
 size_t PrivateBytes(HANDLE process);
 // The kernel handles a process holds, each as its type and name, sorted
 // (from the system's handle table: Wine leaves GetProcessHandleCount at 0).
 std::vector<std::string> Handles(HANDLE process);
 
 // A process's GDI and USER object counts and private memory, taken before
-// a loop of openings and compared after it.
+// a loop of openings and compared after it. Where the system reports no
+// object counts (Wine), the GDI objects are read from the process's GDI
+// handle table and the USER objects are its windows and menus.
 struct ResourceUse {
     DWORD gdiObjects;
     DWORD userObjects;
     size_t privateBytes;
 };
 ResourceUse MeasureResourceUse(HANDLE process);
+// Expects objects to have been counted, and no more of them after than before.
+void ExpectNoObjectGrowth(const ResourceUse& before, const ResourceUse& after);
 // Expects nothing to have grown since `before` beyond small slack, and
 // prints what was measured.
 void ExpectNoGrowth(const ResourceUse& before, HANDLE process);

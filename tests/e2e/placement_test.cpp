@@ -118,12 +118,34 @@ TEST(Placement, WithoutFitPosTheWindowGoesOffScreenAndIsRemembered) {
     EXPECT_EQ(ExpectedLines("4294967246", "4294967246", "0", "0"), ReadSettingsLines());
 }
 
-TEST(Placement, MinimisingDoesNotOverwriteThePosition) {
+// Minimised, the window is parked off the screen (at -32000 with a stub's
+// size on Windows; Wine lays it out at the bottom instead), and is left
+// there rather than pulled onto the screen, where its stub would stay.
+TEST(Placement, MinimisingLeavesTheParkedWindowAloneAndDoesNotOverwriteThePosition) {
     Muslot muslot;
     HWND window = StartWith(muslot, SettingsFileFor(222, 111, 1, 0));
     ASSERT_NE(nullptr, window);
-    muslot.Minimise();
-    ASSERT_TRUE(WaitFor([&] { return IsIconic(window) != FALSE; }));
+    const int stubWidth = GetSystemMetrics(SM_CXMINIMIZED), stubHeight = GetSystemMetrics(SM_CYMINIMIZED);
+    const struct {
+        bool minimised;
+        int x, y, cx, cy;     // proposed
+        int expectX, expectY;  // after the window procedure
+    } rows[] = {
+        {false, -50, -50, OuterWidth(), OuterHeight(), 0, 0},
+        {true, -32000, -32000, stubWidth, stubHeight, -32000, -32000},
+    };
+    for (const auto& row : rows) {
+        if (row.minimised && !IsIconic(window)) {
+            muslot.Minimise();
+            ASSERT_TRUE(WaitFor([&] { return IsIconic(window) != FALSE; }));
+        }
+        WINDOWPOS record{window, nullptr, row.x, row.y, row.cx, row.cy, SWP_NOZORDER};
+        ASSERT_TRUE(SendRecordFromInside(muslot.process(), window, WM_WINDOWPOSCHANGING, &record, sizeof record));
+        EXPECT_EQ(row.expectX, record.x) << (row.minimised ? "minimised" : "normal");
+        EXPECT_EQ(row.expectY, record.y) << (row.minimised ? "minimised" : "normal");
+        EXPECT_EQ(row.cx, record.cx);
+        EXPECT_EQ(row.cy, record.cy);
+    }
     Pause(300);
     EXPECT_EQ(0u, muslot.Close());
     EXPECT_EQ(ExpectedLines("222", "111", "1", "0"), ReadSettingsLines());

@@ -29,6 +29,7 @@ struct Usage {
     size_t privateBytes = 0;
     size_t workingSet = 0;
     std::vector<std::string> handles;
+    ResourceUse objects{};
 };
 
 Usage UsageOf(HANDLE process) {
@@ -37,7 +38,10 @@ Usage UsageOf(HANDLE process) {
     counters.cb = sizeof counters;
     if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters))
         usage.workingSet = counters.WorkingSetSize;
-    usage.privateBytes = PrivateBytes(process);
+    // Objects first: counting the menus puts the tests' hook into the process,
+    // and the private memory is read with it there both times.
+    usage.objects = MeasureResourceUse(process);
+    usage.privateBytes = usage.objects.privateBytes;
     usage.handles = Handles(process);
     return usage;
 }
@@ -337,6 +341,10 @@ TEST(Soak, RandomUseAnswersThroughoutAndGivesEverythingBack) {
                 static_cast<unsigned long>(end.workingSet));
     std::printf("  %-34s %10lu %10lu\n", "handles", static_cast<unsigned long>(baseline.handles.size()),
                 static_cast<unsigned long>(end.handles.size()));
+    std::printf("  %-34s %10lu %10lu\n", "GDI objects", static_cast<unsigned long>(baseline.objects.gdiObjects),
+                static_cast<unsigned long>(end.objects.gdiObjects));
+    std::printf("  %-34s %10lu %10lu\n", "USER objects", static_cast<unsigned long>(baseline.objects.userObjects),
+                static_cast<unsigned long>(end.objects.userObjects));
     std::printf("  %-34s %10lu\n\n", "exit code", static_cast<unsigned long>(exitCode));
 
     EXPECT_TRUE(haveBaseline);
@@ -352,6 +360,7 @@ TEST(Soak, RandomUseAnswersThroughoutAndGivesEverythingBack) {
         EXPECT_GT(soak.abouts, 0);
     }
     EXPECT_LE(end.privateBytes, baseline.privateBytes + kMemorySlack);
+    ExpectNoObjectGrowth(baseline.objects, end.objects);
     // A one-minute run takes its baseline before every path of the code and
     // of Wine has been paged in, so only the long run holds the working set
     // to the baseline.
