@@ -120,6 +120,22 @@ std::vector<HWND> WindowsOfClass(const char* className, DWORD processId) {
     return search.found;
 }
 
+bool StartLinuxProgram(const char* path, std::string commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessA(path, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started))
+        return false;
+    // For a Linux program Wine returns no process handle and leaves the
+    // thread's field as it finds it: closing that would close a stranger.
+    if (started.hProcess) {
+        CloseHandle(started.hProcess);
+        CloseHandle(started.hThread);
+    }
+    return true;
+}
+
 namespace {
 
 // The X keysym xdotool presses for a key, or null for keys sent only through
@@ -162,20 +178,9 @@ bool SendXKey(UINT virtualKey, bool down) {
     if (!ownDisplay || !keysym || isDown() == down) return false;
     char command[48];
     snprintf(command, sizeof command, "xdotool %s %s", down ? "keydown" : "keyup", keysym);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    // Wine starts a Linux program from its path as it does a Windows one.
-    if (!CreateProcessA("Z:\\usr\\bin\\xdotool", command, nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &started)) {
+    if (!StartLinuxProgram("Z:\\usr\\bin\\xdotool", command)) {
         ADD_FAILURE() << "xdotool did not start: error " << GetLastError();
         return false;
-    }
-    // For a Linux program Wine returns no process handle and leaves the
-    // thread's field as it finds it: closing that would close a stranger.
-    if (started.hProcess) {
-        CloseHandle(started.hProcess);
-        CloseHandle(started.hThread);
     }
     EXPECT_TRUE(WaitFor([&] { return isDown() == down; }, 3000))
         << "the X server's key " << command << " never reached Wine";

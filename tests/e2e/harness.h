@@ -79,6 +79,10 @@ bool CaptionLooksActive(HWND window);
 // process (0: to any).
 std::vector<HWND> WindowsOfClass(const char* className, DWORD processId = 0);
 
+// Starts a Linux program by its Z: path (Wine starts one as it does a
+// Windows program) without waiting for it; whether it started.
+bool StartLinuxProgram(const char* path, std::string commandLine);
+
 // A running muslot.exe; ended when the object goes.
 class Muslot {
 public:

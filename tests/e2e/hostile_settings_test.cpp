@@ -111,14 +111,7 @@ bool SetImmutable(bool immutable) {
     const std::string path = UnixPathOf(SettingsPath());
     if (path.empty()) return false;
     std::string command = std::string("/usr/bin/chattr ") + (immutable ? "+i" : "-i") + " \"" + path + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA("Z:\\usr\\bin\\chattr", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    if (!StartLinuxProgram("Z:\\usr\\bin\\chattr", command)) return false;
     return WaitFor([&] { return Writable(SettingsPath()) != immutable; });
 }
 
