@@ -697,7 +697,8 @@ BOOL CALLBACK CountWindow(HWND, LPARAM count) {
 
 // A process's windows, top-level and child, and its menus, which only the
 // process itself can count (the test hook does it from inside).
-DWORD WindowsAndMenusOf(DWORD processId, HANDLE process) {
+DWORD WindowsAndMenusOf(HANDLE process) {
+    const DWORD processId = GetProcessId(process);
     DWORD count = 0;
     for (HWND window : WindowsOfClass(nullptr, processId)) {
         ++count;
@@ -726,7 +727,7 @@ ResourceUse MeasureResourceUse(HANDLE process) {
             gdi = std::min(gdi, GdiTableObjects(process));
         }
     }
-    if (user == 0) user = WindowsAndMenusOf(GetProcessId(process), process);
+    if (user == 0) user = WindowsAndMenusOf(process);
     return ResourceUse{gdi, user, PrivateBytes(process)};
 }
 
