@@ -55,14 +55,14 @@ void OnEndSession(WPARAM endingForReal) {
 
 LRESULT OnSysCommand(HWND window, WPARAM command, LPARAM lParam) {
     if (static_cast<DWORD>(command) >= kFirstSystemCommand)
-        return DefWindowProcW(window, WM_SYSCOMMAND, command, lParam);
+        return DefWindowProcA(window, WM_SYSCOMMAND, command, lParam);
     return 0;
 }
 
 LRESULT OnWindowPosition(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
     // Anyone can send these messages; one without its record is not ours to read.
-    if (!position) return DefWindowProcW(window, message, wParam, lParam);
+    if (!position) return DefWindowProcA(window, message, wParam, lParam);
     if (message == WM_WINDOWPOSCHANGING)
         ClampProposedPosition(window, *position);
     else
@@ -78,13 +78,15 @@ void OnKeyDown(WPARAM virtualKey) {
     reels::OnKeyDown(reels::g_play, static_cast<uint32_t>(virtualKey));
 }
 
-void OnKeyUp(HWND window) {
-    reels::OnKeyUp(reels::g_play, service::OpenOnMatch, window);
+// A match the rules report opens the congratulations picture over the machine.
+void ActOn(reels::Decision decision, HWND window) {
+    if (decision == reels::Decision::ShowCongratulations) service::Open(window);
 }
 
+void OnKeyUp(HWND window) { ActOn(reels::OnKeyUp(reels::g_play), window); }
+
 void OnLeftButtonUp(HWND window, LPARAM packedPosition) {
-    reels::OnLeftButtonUp(reels::g_play, static_cast<uint32_t>(packedPosition),
-                          service::OpenOnMatch, window);
+    ActOn(reels::OnLeftButtonUp(reels::g_play, static_cast<uint32_t>(packedPosition)), window);
 }
 
 void OnPaletteChanged(HWND window, WPARAM changedBy) {
@@ -110,12 +112,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_RBUTTONUP: ui::ShowContextMenu(window, lParam); return 0;
     case WM_QUERYNEWPALETTE: reels::RealisePalette(window); return 0;
     case WM_PALETTECHANGED: OnPaletteChanged(window, wParam); return 0;
-    default: return DefWindowProcW(window, message, wParam, lParam);
+    default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }
 
 void BringRunningCopyForward() {
-    if (HWND running = FindWindowW(kMainClassName, nullptr)) {
+    if (HWND running = FindWindowA(kMainClassName, nullptr)) {
         if (IsIconic(running))
             OpenIcon(running);
         else
@@ -127,7 +129,7 @@ void BringRunningCopyForward() {
 // A copy running with more rights than ours (elevated) denies us its mutex;
 // being denied still says that a copy runs.
 bool HandOverToRunningCopy() {
-    HANDLE existing = OpenMutexW(kMutexAllAccess, FALSE, kMainCaption);
+    HANDLE existing = platform::OpenNamedMutex(kMutexAllAccess, kMainCaption);
     if (!existing && GetLastError() != ERROR_ACCESS_DENIED) return false;
     if (existing) CloseHandle(existing);
     BringRunningCopyForward();
@@ -135,25 +137,23 @@ bool HandOverToRunningCopy() {
 }
 
 bool RegisterMainClass(HINSTANCE instance) {
-    // A wide class makes a wide window, whose caption is not squeezed
-    // through the ANSI code page.
-    WNDCLASSW windowClass{};
+    WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = MainWindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_MUSLOT));
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MUSLOT));
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
     windowClass.lpszClassName = kMainClassName;
-    return RegisterClassW(&windowClass) != 0;
+    return RegisterClassA(&windowClass) != 0;
 }
 
 void RunMessageLoop() {
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         // The dialog filter takes the navigation keys meant for the main window.
-        if (IsDialogMessageW(g_shell.mainWindow, &message)) continue;
+        if (IsDialogMessageA(g_shell.mainWindow, &message)) continue;
         TranslateMessage(&message);
-        DispatchMessageW(&message);
+        DispatchMessageA(&message);
     }
 }
 
@@ -163,7 +163,7 @@ int RunMuslot(HINSTANCE instance, int showCommand) {
     g_shell.instance = instance;
     if (HandOverToRunningCopy()) return 0;
     // Never acquired and never closed: it only marks that a copy runs.
-    g_shell.mutex = CreateMutexW(nullptr, FALSE, kMainCaption);
+    g_shell.mutex = platform::CreateNamedMutex(kMainCaption);
     // Two copies started together can both miss the other's mutex above;
     // only one of them creates it, and the other hands over after all (or
     // is denied it, when the one that won runs with more rights).
@@ -175,11 +175,13 @@ int RunMuslot(HINSTANCE instance, int showCommand) {
     }
 
     if (!RegisterMainClass(instance)) return 0;
-    HWND window = CreateWindowExW(0, kMainClassName, kMainCaption, kMainWindowStyle,
+    HWND window = CreateWindowExA(0, kMainClassName, kMainCaption.shiftJis, kMainWindowStyle,
                                   CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance,
                                   nullptr);
     if (!window) return 0;
     g_shell.mainWindow = window;
+    // On Windows NT the caption becomes the UTF-16 one, the same on every code page.
+    platform::SetUiText(window, kMainCaption);
 
     RegisterCtl3d(instance);
     // The window has a fixed size, so it is never shown maximised. Restore,

@@ -24,13 +24,27 @@ struct SettingKey {
 };
 
 constexpr int kSettingKeyCount = 4;
-extern const SettingKey kSettingKeys[kSettingKeyCount];
+inline constexpr SettingKey kSettingKeys[kSettingKeyCount] = {
+    {"PosX", &Settings::PosX, -1},
+    {"PosY", &Settings::PosY, -1},
+    {"FitPos", &Settings::FitPos, 1},
+    {"Language", &Settings::Language, 0},
+};
 
 // The values a missing file, section or key yields.
-Settings DefaultSettings();
+constexpr Settings DefaultSettings() {
+    Settings settings{};
+    for (const SettingKey& key : kSettingKeys) settings.*key.field = key.defaultValue;
+    return settings;
+}
 
-// A value as the file stores it: the unsigned decimal form of the 32-bit
+// The format a value is stored in: the unsigned decimal form of the 32-bit
 // word, so -1 is written as 4294967295.
+constexpr char kSettingValueFormat[] = "%u";
+// Room for the longest value, 4294967295, and its terminator.
+constexpr int kSettingValueSize = 11;
+
+// A value as the file stores it.
 std::string FormatSettingValue(int32_t value);
 
 // The whole file as the profile functions leave it after a write into a

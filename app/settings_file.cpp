@@ -18,9 +18,10 @@ void ReadSettings() {
 void WriteSettings() {
     // Failures (a read-only file, no rights on the directory) are ignored.
     for (const SettingKey& key : kSettingKeys) {
-        WritePrivateProfileStringA(kSettingsSection, key.name,
-                                   FormatSettingValue(g_settings.*key.field).c_str(),
-                                   kSettingsFile);
+        char value[kSettingValueSize];
+        wsprintfA(value, kSettingValueFormat,
+                  static_cast<unsigned>(static_cast<uint32_t>(g_settings.*key.field)));
+        WritePrivateProfileStringA(kSettingsSection, key.name, value, kSettingsFile);
     }
 }
 

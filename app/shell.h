@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app/settings.h"
+#include "platform/ui_text.h"
 
 namespace app {
 
@@ -20,12 +21,13 @@ extern ShellState g_shell;
 extern Settings g_settings;
 
 // Main window class name and caption; the caption also names the mutex a
-// second copy looks for. The caption is kept as UTF-16 so it reads the same
-// on every code page; on code page 932 its ANSI form is the Shift-JIS bytes
-// 83 7C 83 8B 83 6A 83 4A 83 58 83 8D 83 62 83 67, so the mutex is the
-// same object an ANSI copy opens by those bytes.
-constexpr wchar_t kMainClassName[] = L"MurasuSlot32WClass";
-constexpr wchar_t kMainCaption[] = L"\u30DD\u30EB\u30CB\u30AB\u30B9\u30ED\u30C3\u30C8";  // ポルニカスロット
+// second copy looks for. On Windows NT the UTF-16 caption names it, which
+// on code page 932 is the same object an ANSI copy opens by the Shift-JIS
+// bytes.
+constexpr char kMainClassName[] = "MurasuSlot32WClass";
+constexpr platform::UiText kMainCaption{
+    "\x83\x7C\x83\x8B\x83\x6A\x83\x4A\x83\x58\x83\x8D\x83\x62\x83\x67",
+    L"\u30DD\u30EB\u30CB\u30AB\u30B9\u30ED\u30C3\u30C8"};  // ポルニカスロット
 
 void ReadSettings();
 void WriteSettings();

@@ -56,17 +56,17 @@ int ReelForClickRow(uint32_t y) {
     return static_cast<int>((y - kFirstBandTop) / kClickBandHeight);
 }
 
-void OnLeftButtonUp(PlayState& play, uint32_t packedPosition,
-                    MatchAction onMatch, void* context) {
+Decision OnLeftButtonUp(PlayState& play, uint32_t packedPosition) {
     if (AllStopped(play.bank)) {
         SpinAll(play);  // a click on a stopped machine only starts a new spin
-        return;
+        return Decision::Nothing;
     }
     int reel = ReelForClickRow((packedPosition >> 16) & 0xFFFFu);
-    if (reel < 0) return;
+    if (reel < 0) return Decision::Nothing;
     play.bank.running[reel] = 0;
     // The mouse path opens the window on this same release.
-    if (AllStopped(play.bank) && IsMatch(play.bank) && onMatch) onMatch(context);
+    if (AllStopped(play.bank) && IsMatch(play.bank)) return Decision::ShowCongratulations;
+    return Decision::Nothing;
 }
 
 void OnKeyDown(PlayState& play, uint32_t virtualKey) {
@@ -84,10 +84,10 @@ void OnKeyDown(PlayState& play, uint32_t virtualKey) {
     if (AllStopped(play.bank) && IsMatch(play.bank)) play.matchPending = 1;
 }
 
-void OnKeyUp(PlayState& play, MatchAction onMatch, void* context) {
-    if (!play.matchPending) return;
+Decision OnKeyUp(PlayState& play) {
+    if (!play.matchPending) return Decision::Nothing;
     play.matchPending = 0;
-    if (onMatch) onMatch(context);
+    return Decision::ShowCongratulations;
 }
 
 }  // namespace reels

@@ -40,9 +40,9 @@ struct PlayState {
 // The one game of the process, played on the main window.
 extern PlayState g_play;
 
-// What the rules call when all reels stop on one figure; the shell opens
-// the congratulations window from here.
-using MatchAction = void (*)(void* context);
+// What an input leads to beyond the reels themselves: when all reels have
+// stopped on one figure, the shell shows the congratulations picture.
+enum class Decision { Nothing, ShowCongratulations };
 
 void Seed(RandomState& random, uint32_t value);
 int NextRandom(RandomState& random);  // 0 to 32767
@@ -61,9 +61,8 @@ int ReelForKey(uint32_t virtualKey);
 int ReelForClickRow(uint32_t y);
 
 // Input rules. packedPosition holds x in the low and y in the high 16 bits.
-void OnLeftButtonUp(PlayState& play, uint32_t packedPosition,
-                    MatchAction onMatch, void* context);
+Decision OnLeftButtonUp(PlayState& play, uint32_t packedPosition);
 void OnKeyDown(PlayState& play, uint32_t virtualKey);
-void OnKeyUp(PlayState& play, MatchAction onMatch, void* context);
+Decision OnKeyUp(PlayState& play);
 
 }  // namespace reels

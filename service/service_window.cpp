@@ -133,6 +133,4 @@ void Open(HWND parent) {
     UpdateWindow(g_service.window);
 }
 
-void OpenOnMatch(void* mainWindow) { Open(static_cast<HWND>(mainWindow)); }
-
 }  // namespace service

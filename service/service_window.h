@@ -27,7 +27,4 @@ constexpr char kServiceClassName[] = "MurasuServiceWClass";
 // Opens the window over the given parent, which stays disabled while it is open.
 void Open(HWND parent);
 
-// The match action of the reel rules: the context is the main window.
-void OpenOnMatch(void* mainWindow);
-
 }  // namespace service

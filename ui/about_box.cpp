@@ -5,6 +5,7 @@
 #include "app/placement.h"
 #include "app/shell.h"
 #include "platform/gdi_guards.h"
+#include "platform/ui_text.h"
 #include "res/ids.h"
 #include "ui/context_menu.h"
 #include "ui/credit_counter.h"
@@ -13,13 +14,13 @@ namespace ui {
 namespace {
 
 constexpr WPARAM kMoveByCaption = 0xF012;  // SC_MOVE with the caption hit code
-// UTF-16, so they read the same on every code page; on code page 932 their
-// ANSI forms are the Shift-JIS bytes CA DE B0 BC DE AE DD 8F EE 95 F1 and
-// "Programmed by " 82 D8 82 E9 82 D8 82 E9.
-constexpr wchar_t kJapaneseCaption[] =
-    L"\uFF8A\uFF9E\uFF70\uFF7C\uFF9E\uFF6E\uFF9D\u60C5\u5831";  // ﾊﾞｰｼﾞｮﾝ情報
-constexpr wchar_t kLatinCredit[] = L"Programmed by Velnor";
-constexpr wchar_t kJapaneseCredit[] = L"Programmed by \u307A\u308B\u307A\u308B";  // ぺるぺる
+constexpr platform::UiText kJapaneseCaption{
+    "\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1",
+    L"\uFF8A\uFF9E\uFF70\uFF7C\uFF9E\uFF6E\uFF9D\u60C5\u5831"};  // ﾊﾞｰｼﾞｮﾝ情報
+constexpr platform::UiText kLatinCredit{"Programmed by Velnor", L"Programmed by Velnor"};
+constexpr platform::UiText kJapaneseCredit{
+    "Programmed by \x82\xD8\x82\xE9\x82\xD8\x82\xE9",
+    L"Programmed by \u307A\u308B\u307A\u308B"};  // ぺるぺる
 
 // Clicks on the credit line, counted for the whole run.
 int32_t g_creditClicks = 0;
@@ -46,7 +47,7 @@ void CentreBox(HWND box) {
 }
 
 void OnInitDialog(HWND box) {
-    if (app::g_settings.Language == 0) SetWindowTextW(box, kJapaneseCaption);
+    if (app::g_settings.Language == 0) platform::SetUiText(box, kJapaneseCaption);
     CentreBox(box);
 }
 
@@ -57,12 +58,12 @@ void OnLeftButtonDown(HWND box, LPARAM lParam) {
     GetWindowRect(GetDlgItem(box, IDC_CREDIT), &creditRect);
     if (!PtInRect(&creditRect, point)) {
         // The body drags the box as the caption would.
-        SendMessageW(box, WM_SYSCOMMAND, kMoveByCaption, 0);
+        SendMessageA(box, WM_SYSCOMMAND, kMoveByCaption, 0);
         return;
     }
     switch (CountCreditClick(g_creditClicks)) {
-    case CreditText::Japanese: SetDlgItemTextW(box, IDC_CREDIT, kJapaneseCredit); break;
-    case CreditText::Latin: SetDlgItemTextW(box, IDC_CREDIT, kLatinCredit); break;
+    case CreditText::Japanese: platform::SetDialogItemUiText(box, IDC_CREDIT, kJapaneseCredit); break;
+    case CreditText::Latin: platform::SetDialogItemUiText(box, IDC_CREDIT, kLatinCredit); break;
     case CreditText::Unchanged: break;
     }
 }
@@ -87,9 +88,7 @@ INT_PTR CALLBACK AboutProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
 }  // namespace
 
 void OpenAbout(HWND parent) {
-    // A wide dialog, so its Japanese caption and credit are not squeezed
-    // through the ANSI code page.
-    DialogBoxParamW(app::g_shell.instance, MAKEINTRESOURCEW(IDD_ABOUT), parent, AboutProc, 0);
+    DialogBoxParamA(app::g_shell.instance, MAKEINTRESOURCEA(IDD_ABOUT), parent, AboutProc, 0);
 }
 
 }  // namespace ui

@@ -8,10 +8,10 @@ using namespace reels;
 
 namespace {
 
-// Counts how often the rules fire the match action.
+// Counts how often the rules decide to show the congratulations picture.
 struct MatchCounter {
     int calls = 0;
-    static void Fire(void* context) { ++static_cast<MatchCounter*>(context)->calls; }
+    void operator+=(Decision decision) { calls += decision == Decision::ShowCongratulations; }
 };
 
 uint32_t Packed(uint32_t x, uint32_t y) { return (y << 16) | x; }
@@ -85,7 +85,7 @@ TEST(ClickRule, BandsStopTheirReelsAndOutsideStopsNothing) {
     for (const Case& c : cases) {
         PlayState play = Spinning(1, 2, 3, 4);
         MatchCounter counter;
-        OnLeftButtonUp(play, Packed(500, c.y), MatchCounter::Fire, &counter);
+        counter += OnLeftButtonUp(play, Packed(500, c.y));
         std::vector<int> expected{1, 1, 1, 1};
         if (c.reel >= 0) expected[c.reel] = 0;
         EXPECT_EQ(expected, RunningFlags(play)) << "y = " << c.y;
@@ -95,25 +95,25 @@ TEST(ClickRule, BandsStopTheirReelsAndOutsideStopsNothing) {
 
 TEST(ClickRule, XIsIgnoredAndAClickOnAStoppedMachineOnlySpins) {
     PlayState play = Spinning(1, 2, 3, 4);
-    OnLeftButtonUp(play, Packed(0xFFFF, 50), nullptr, nullptr);  // far right still counts
+    OnLeftButtonUp(play, Packed(0xFFFF, 50));  // far right still counts
     EXPECT_EQ(0, play.bank.running[0]);
     for (int r = 1; r < 4; ++r) play.bank.running[r] = 0;
     // All stopped: even a click outside the bands spins, and stops nothing.
-    OnLeftButtonUp(play, Packed(3, 2), nullptr, nullptr);
+    OnLeftButtonUp(play, Packed(3, 2));
     EXPECT_EQ((std::vector<int>{1, 1, 1, 1}), RunningFlags(play));
 }
 
 TEST(ClickRule, AMatchStoppedByAClickFiresAtOnce) {
     PlayState play = Spinning(7, 7, 7, 7);
     MatchCounter counter;
-    for (uint32_t y : {10u, 110u, 210u}) OnLeftButtonUp(play, Packed(0, y), MatchCounter::Fire, &counter);
+    for (uint32_t y : {10u, 110u, 210u}) counter += OnLeftButtonUp(play, Packed(0, y));
     EXPECT_EQ(0, counter.calls);
-    OnLeftButtonUp(play, Packed(0, 310), MatchCounter::Fire, &counter);
+    counter += OnLeftButtonUp(play, Packed(0, 310));
     EXPECT_EQ(1, counter.calls);
     EXPECT_EQ(0, play.matchPending);
     // Stopping without a match fires nothing.
     PlayState other = Spinning(7, 7, 7, 8);
-    for (uint32_t y : {10u, 110u, 210u, 310u}) OnLeftButtonUp(other, Packed(0, y), MatchCounter::Fire, &counter);
+    for (uint32_t y : {10u, 110u, 210u, 310u}) counter += OnLeftButtonUp(other, Packed(0, y));
     EXPECT_EQ(1, counter.calls);
 }
 
@@ -149,7 +149,7 @@ TEST(KeyRule, AKeyboardMatchWaitsForTheRelease) {
     PlayState play = Spinning(3, 3, 3, 3);
     MatchCounter counter;
     OnKeyDown(play, 0x31);
-    OnKeyUp(play, MatchCounter::Fire, &counter);  // releases before the match fire nothing
+    counter += OnKeyUp(play);  // releases before the match fire nothing
     OnKeyDown(play, 0x32);
     OnKeyDown(play, 0x33);
     OnKeyDown(play, 0x34);
@@ -161,10 +161,10 @@ TEST(KeyRule, AKeyboardMatchWaitsForTheRelease) {
     OnKeyDown(play, 'A');
     EXPECT_TRUE(AllStopped(play.bank));
 
-    OnKeyUp(play, MatchCounter::Fire, &counter);
+    counter += OnKeyUp(play);
     EXPECT_EQ(1, counter.calls);
     EXPECT_EQ(0, play.matchPending);
-    OnKeyUp(play, MatchCounter::Fire, &counter);  // only once
+    counter += OnKeyUp(play);  // only once
     EXPECT_EQ(1, counter.calls);
     EXPECT_TRUE(AllStopped(play.bank));
 }
@@ -174,11 +174,11 @@ TEST(KeyRule, AClickWhileAMatchIsPendingSpinsAndTheReleaseStillFires) {
     MatchCounter counter;
     for (uint32_t key : {0x31u, 0x32u, 0x33u, 0x34u}) OnKeyDown(play, key);
     ASSERT_EQ(1, play.matchPending);
-    OnLeftButtonUp(play, Packed(10, 10), MatchCounter::Fire, &counter);
+    counter += OnLeftButtonUp(play, Packed(10, 10));
     EXPECT_EQ((std::vector<int>{1, 1, 1, 1}), RunningFlags(play));
     EXPECT_EQ(1, play.matchPending);
     EXPECT_EQ(0, counter.calls);
-    OnKeyUp(play, MatchCounter::Fire, &counter);
+    counter += OnKeyUp(play);
     EXPECT_EQ(1, counter.calls);
     EXPECT_EQ(0, play.matchPending);
 }
