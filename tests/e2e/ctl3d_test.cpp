@@ -79,11 +79,12 @@ protected:
 
 }  // namespace
 
-TEST_F(Ctl3dTest, OnNt351ItRegistersAtStartAndUnregistersAtExit) {
+// Win32s and NT 3.x, whose dialogs are flat without the library.
+TEST_F(Ctl3dTest, OnWin32sAndNt3ItRegistersAtStartAndUnregistersAtExit) {
     const OSVERSIONINFOW version = Version();
-    ASSERT_EQ(static_cast<DWORD>(VER_PLATFORM_WIN32_NT), version.dwPlatformId);
-    ASSERT_EQ(3u, version.dwMajorVersion);
-    ASSERT_EQ(51u, version.dwMinorVersion);
+    ASSERT_TRUE(version.dwPlatformId == VER_PLATFORM_WIN32s ||
+                (version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion == 3))
+        << "platform " << version.dwPlatformId << ", version " << version.dwMajorVersion;
 
     ASSERT_TRUE(muslot_.Start());
     ASSERT_NE(nullptr, muslot_.WaitForMainWindow());

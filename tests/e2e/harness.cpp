@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -86,11 +87,16 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
-void ExpectAnsiTextOnCodePage932(HWND window, const char* shiftJis) {
-    if (GetACP() != 932) return;
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof text);
-    EXPECT_EQ(std::string(shiftJis), std::string(text));
+void ExpectJapaneseText(HWND window, const wchar_t* utf16, const char* shiftJis) {
+    const bool nt = (GetVersion() & 0x80000000u) == 0, japanese = GetACP() == 932;
+    if (nt || japanese) {
+        EXPECT_EQ(std::wstring(utf16), WindowText(window));
+    }
+    if (!nt || japanese) {
+        char text[256] = {};
+        GetWindowTextA(window, text, sizeof text);
+        EXPECT_EQ(std::string(shiftJis), std::string(text));
+    }
 }
 
 namespace {
@@ -361,8 +367,21 @@ bool Muslot::Start(int showCommand) {
         startup.wShowWindow = static_cast<WORD>(showCommand);
     }
     std::string commandLine = "\"" + MuslotExePath() + "\"";
-    return CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process_) != FALSE;
+    // When wine-run traces the program's calls, only muslot.exe gets Wine's
+    // trace: this process's own calls would drown it.
+    std::string environment;
+    char trace[128] = {};
+    if (GetEnvironmentVariableA("MUSLOT_TRACE_WINEDEBUG", trace, sizeof trace)) {
+        LPCH block = GetEnvironmentStringsA();
+        for (const char* entry = block; *entry; entry += lstrlenA(entry) + 1)
+            if (_strnicmp(entry, "WINEDEBUG=", 10) != 0)
+                environment.append(entry).push_back('\0');
+        FreeEnvironmentStringsA(block);
+        environment.append("WINEDEBUG=").append(trace).push_back('\0');
+    }
+    return CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0,
+                          environment.empty() ? nullptr : &environment[0], nullptr, &startup,
+                          &process_) != FALSE;
 }
 
 HWND Muslot::WaitForMainWindow(DWORD timeoutMs) {

@@ -15,8 +15,7 @@ namespace e2e {
 
 constexpr char kMainClass[] = "MurasuSlot32WClass";
 constexpr char kServiceClass[] = "MurasuServiceWClass";
-// The caption, as every code page shows it, and as the Shift-JIS bytes an
-// ANSI reader gets on code page 932.
+// The caption as UTF-16 and as its Shift-JIS bytes.
 constexpr wchar_t kCaption[] = L"\u30DD\u30EB\u30CB\u30AB\u30B9\u30ED\u30C3\u30C8";
 constexpr char kCaptionSjis[] = "\x83\x7c\x83\x8b\x83\x6a\x83\x4a\x83\x58\x83\x8d\x83\x62\x83\x67";
 // The part of the main window's client area the reels and lamps lie in,
@@ -24,12 +23,14 @@ constexpr char kCaptionSjis[] = "\x83\x7c\x83\x8b\x83\x6a\x83\x4a\x83\x58\x83\x8
 constexpr int kClientWidth = 230;
 constexpr int kClientHeight = 410;
 
-// A window's text as UTF-16, the same on every code page.
+// A window's text as UTF-16.
 std::wstring WindowText(HWND window);
-// On code page 932, expects an ANSI reader to get exactly these Shift-JIS
-// bytes from the window; on other code pages the ANSI form differs and
-// nothing is checked.
-void ExpectAnsiTextOnCodePage932(HWND window, const char* shiftJis);
+// Expects a window to show a Japanese text, given as UTF-16 and as its
+// Shift-JIS bytes. On Windows NT the program sets the UTF-16 text, which
+// reads the same on every code page; on Win32s and 9x it sets the Shift-JIS
+// bytes, which an ANSI reader gets back on every code page. Code page 932
+// reads both forms either way.
+void ExpectJapaneseText(HWND window, const wchar_t* utf16, const char* shiftJis);
 
 // A number from the environment (what sizes the long runs), or the fallback.
 int EnvironmentNumber(const char* name, int fallback);

@@ -12,7 +12,7 @@ constexpr wchar_t kJapaneseAboutCaption[] =
     L"\uFF8A\uFF9E\uFF70\uFF7C\uFF9E\uFF6E\uFF9D\u60C5\u5831";
 constexpr wchar_t kLatinCredit[] = L"Programmed by Velnor";
 constexpr wchar_t kJapaneseCredit[] = L"Programmed by \u307A\u308B\u307A\u308B";
-// Their ANSI forms on code page 932.
+// Their Shift-JIS forms.
 constexpr char kJapaneseAboutCaptionSjis[] = "\xca\xde\xb0\xbc\xde\xae\xdd\x8f\xee\x95\xf1";
 constexpr char kJapaneseCreditSjis[] = "Programmed by \x82\xd8\x82\xe9\x82\xd8\x82\xe9";
 
@@ -51,8 +51,7 @@ TEST_F(MenuAboutTest, AboutBoxInJapaneseIsCentredOwnedAndModal) {
     StartWith(0);
     HWND box = muslot_.OpenAbout();
     ASSERT_NE(nullptr, box);
-    EXPECT_EQ(std::wstring(kJapaneseAboutCaption), WindowText(box));
-    ExpectAnsiTextOnCodePage932(box, kJapaneseAboutCaptionSjis);
+    ExpectJapaneseText(box, kJapaneseAboutCaption, kJapaneseAboutCaptionSjis);
     EXPECT_EQ(muslot_.window(), GetWindow(box, GW_OWNER));
     EXPECT_FALSE(IsWindowEnabled(muslot_.window()));
     const RECT boxRect = RectOf(box);
@@ -100,7 +99,7 @@ TEST_F(MenuAboutTest, TheCreditTurnsJapaneseOnTheSeventhClickAcrossOpenings) {
     EXPECT_TRUE(CreditReads(box, kLatinCredit));
     ClickCredit(box);  // the seventh
     EXPECT_TRUE(CreditReads(box, kJapaneseCredit));
-    ExpectAnsiTextOnCodePage932(GetDlgItem(box, 1001), kJapaneseCreditSjis);
+    ExpectJapaneseText(GetDlgItem(box, 1001), kJapaneseCredit, kJapaneseCreditSjis);
     ClickCredit(box);  // the eighth
     EXPECT_TRUE(CreditReads(box, kLatinCredit));
     for (int i = 0; i < 6; ++i) ClickCredit(box);

@@ -20,8 +20,7 @@ TEST_F(ShellTest, MainWindowHasItsClassCaptionAndFixedFrame) {
     char className[64] = {};
     GetClassNameA(window, className, sizeof className);
     EXPECT_STREQ(kMainClass, className);
-    EXPECT_EQ(std::wstring(kCaption), WindowText(window));
-    ExpectAnsiTextOnCodePage932(window, kCaptionSjis);
+    ExpectJapaneseText(window, kCaption, kCaptionSjis);
     // The mutex is named by the caption: as UTF-16 on every code page, and on
     // code page 932 an older copy that opens it by the ANSI bytes finds it too.
     HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, kCaption);
