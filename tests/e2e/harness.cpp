@@ -87,6 +87,13 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
+std::wstring JapaneseTextAsShown(const wchar_t* utf16, const char* shiftJis) {
+    if ((GetVersion() & 0x80000000u) == 0) return utf16;
+    wchar_t text[256] = {};
+    MultiByteToWideChar(CP_ACP, 0, shiftJis, -1, text, 256);
+    return text;
+}
+
 void ExpectJapaneseText(HWND window, const wchar_t* utf16, const char* shiftJis) {
     const bool nt = (GetVersion() & 0x80000000u) == 0, japanese = GetACP() == 932;
     if (nt || japanese) {

@@ -31,6 +31,9 @@ std::wstring WindowText(HWND window);
 // bytes, which an ANSI reader gets back on every code page. Code page 932
 // reads both forms either way.
 void ExpectJapaneseText(HWND window, const wchar_t* utf16, const char* shiftJis);
+// The Japanese text as a window of the program shows it: the UTF-16 text
+// on Windows NT, the Shift-JIS bytes read in the code page on Win32s and 9x.
+std::wstring JapaneseTextAsShown(const wchar_t* utf16, const char* shiftJis);
 
 // A number from the environment (what sizes the long runs), or the fallback.
 int EnvironmentNumber(const char* name, int fallback);
