@@ -2,6 +2,11 @@
 // spinning, read from the main window's pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
 #include "tests/e2e/harness.h"
 
 using namespace e2e;
@@ -56,23 +61,86 @@ protected:
 
 TEST_F(DrawingTest, EveryReelShowsABandOfTheStripAndSpinsWithABlueLamp) {
     EXPECT_TRUE(LampsAre({Lamp::Running, Lamp::Running, Lamp::Running, Lamp::Running}));
-    // Over a second and a half the reels pass through the figures in order.
-    int previous[4] = {-1, -1, -1, -1};
-    int steps = 0;
-    for (int i = 0; i < 15; ++i) {
-        Image frame = Frame();
-        for (int r = 0; r < 4; ++r) {
-            const int figure = reader_.FigureShown(frame, r);
-            ASSERT_GE(figure, 0) << "reel " << r;
-            if (previous[r] >= 0 && figure != previous[r]) {
-                EXPECT_EQ((previous[r] + 1) % 12, figure) << "reel " << r << " skipped";
-                ++steps;
+    // Frames as fast as the screen gives them, for three seconds at least and
+    // until twenty ticks were seen between captures close enough to place them
+    // (longer on a slow machine). Two rules tell a tick that moved a reel by
+    // more than one figure from a tick the sampler missed: the running reels
+    // move in the same tick, so they keep their distances from each other;
+    // and the timer never fires twice for one period (a late tick only brings
+    // the next one closer), so k ticks take at least k - 2 periods.
+    constexpr double kDrawLag = 40;  // ms from a tick to its frame on the screen
+    constexpr double kClose = 50;    // ms between captures that place a tick
+    struct Sample {
+        double start, end;  // of its capture
+        int figure[4];
+        int ticks;  // since the first frame of its run
+    };
+    auto spacing = [](const Sample& s, int r) { return (s.figure[r] - s.figure[0] + 12) % 12; };
+    auto spacedAs = [&](const Sample& a, const Sample& b) {
+        for (int r = 1; r < 4; ++r)
+            if (spacing(a, r) != spacing(b, r)) return false;
+        return true;
+    };
+    auto figures = [](const Sample& s) {
+        return std::to_string(s.figure[0]) + ", " + std::to_string(s.figure[1]) + ", " +
+               std::to_string(s.figure[2]) + ", " + std::to_string(s.figure[3]);
+    };
+    // Frames counted from one to the next; a gap long enough to hold twelve
+    // ticks starts a new run, since the figures repeat.
+    std::vector<Sample> run;
+    bool spaced = false, suspect = false;  // suspect: the last frame broke the spacing
+    int frames = 0, torn = 0, placed = 0, tightest = 99;
+    const double began = NowMs();
+    while (placed < 20 || NowMs() - began < 3000) {
+        ASSERT_LT(NowMs() - began, 60000) << "only " << placed << " ticks were seen between captures "
+                                          << kClose << " ms apart, in " << frames << " frames";
+        Sample s{NowMs(), 0, {}, 0};
+        const Image frame = CaptureClient(muslot_.window(), kClientWidth, kClientHeight);
+        s.end = NowMs();
+        bool whole = true;
+        for (int r = 0; r < 4; ++r) whole = (s.figure[r] = reader_.FigureShown(frame, r)) >= 0 && whole;
+        Sleep(5);
+        if (!whole) continue;  // taken while the window was being painted
+        ++frames;
+        if (!spaced) {  // known once two frames in a row agree on it
+            spaced = !run.empty() && spacedAs(s, run.back());
+            if (!spaced) {
+                run.assign(1, s);
+                continue;
             }
-            previous[r] = figure;
+        } else if (!spacedAs(s, run.back())) {
+            // A capture across a repaint shows some reels a tick ahead; the
+            // next one puts them back. Spacing that stays changed is a skip.
+            ASSERT_FALSE(suspect) << "the reels went from figures " << figures(run.back()) << " to "
+                                  << figures(s) << ": a reel skipped, since running reels move together";
+            suspect = true;
+            continue;
         }
-        Pause(70);
+        torn += suspect;
+        suspect = false;
+        if (!run.empty()) {
+            const Sample& last = run.back();
+            const int step = (s.figure[0] - last.figure[0] + 12) % 12;
+            if ((s.end - last.start + kDrawLag) / kTickMs + 2 >= 12) {
+                run.clear();
+            } else {
+                s.ticks = last.ticks + step;
+                if (s.end - last.start <= kClose) placed += step;
+            }
+        }
+        for (const Sample& earlier : run) {
+            const double span = s.end - earlier.start;
+            const int most = static_cast<int>((span + kDrawLag) / kTickMs) + 2;
+            tightest = std::min(tightest, most - (s.ticks - earlier.ticks));
+            ASSERT_LE(s.ticks - earlier.ticks, most)
+                << "the reels went from figures " << figures(earlier) << " to " << figures(s) << " in "
+                << span << " ms, " << s.ticks - earlier.ticks << " figures where that time holds at most "
+                << most << " ticks: a tick moved them by more than one figure";
+        }
+        run.push_back(s);
     }
-    EXPECT_GT(steps, 20);
+    std::printf("%d frames in %.0f ms, %d ticks placed, %d torn captures, tightest margin %d ticks\n", frames,
+                NowMs() - began, placed, torn, tightest);
     SaveScreenshot("machine");
 }
 
