@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -48,15 +49,11 @@ protected:
         return -1;
     }
 
-    // How long an input takes to arrive: the middle one of the last five,
-    // since the time varies with the machine's load.
+    // How long an input takes to arrive: the least of the last five, since
+    // the time has a floor and, on a loaded machine, a long tail.
     struct Latency {
         std::vector<double> last;
-        double Typical() const {
-            std::vector<double> sorted = last;
-            std::sort(sorted.begin(), sorted.end());
-            return sorted.empty() ? 0 : sorted[sorted.size() / 2];
-        }
+        double Least() const { return last.empty() ? 0 : *std::min_element(last.begin(), last.end()); }
         void Add(double ms) {
             last.push_back(ms);
             if (last.size() > 5) last.erase(last.begin());
@@ -64,15 +61,17 @@ protected:
     };
 
     // Stops reel r on the figure; whether it stayed on it. The input goes out
-    // so that, taking as long as inputs take to arrive, it lands in the
-    // middle of the tick that shows the figure: a slow one some ticks ahead.
+    // so that, as fast as inputs arrive, it lands just after the tick that
+    // shows the figure, which leaves a slower one most of the tick: a slow
+    // input goes out some ticks ahead.
     bool StopOn(int r, int figure, bool byClick, bool releaseKey) {
+        constexpr double kEarly = 10;  // ms after the figure is seen
         Latency& latency = byClick ? clickLatency_ : keyLatency_;
-        const double typical = latency.Typical();
-        const int lead = std::min(11, static_cast<int>((typical + kTickMs / 2) / kTickMs));
+        const double least = latency.Least();
+        const int lead = std::min(11, std::max(0, static_cast<int>(std::ceil((least - kEarly) / kTickMs))));
         const double seen = SeenMovingTo(r, (figure + 12 - lead) % 12);
         if (seen < 0) return false;
-        const double wait = seen + kTickMs * (lead + 0.5) - typical - NowMs();
+        const double wait = seen + kTickMs * lead + kEarly - least - NowMs();
         if (wait > 0) Pause(static_cast<DWORD>(wait));
         const double sent = NowMs();
         if (byClick) {

@@ -61,14 +61,16 @@ protected:
 
 TEST_F(DrawingTest, EveryReelShowsABandOfTheStripAndSpinsWithABlueLamp) {
     EXPECT_TRUE(LampsAre({Lamp::Running, Lamp::Running, Lamp::Running, Lamp::Running}));
-    // Frames as fast as the screen gives them, for three seconds at least and
+    // Frames as fast as the screen gives them, for four seconds at least and
     // until twenty ticks were seen between captures close enough to place them
     // (longer on a slow machine). Two rules tell a tick that moved a reel by
     // more than one figure from a tick the sampler missed: the running reels
     // move in the same tick, so they keep their distances from each other;
     // and the timer never fires twice for one period (a late tick only brings
     // the next one closer), so k ticks take at least k - 2 periods.
-    constexpr double kDrawLag = 40;  // ms from a tick to its frame on the screen
+    // A loaded machine puts a tick's frame on the screen up to a few periods
+    // late, and then several at once.
+    constexpr double kDrawLag = 300;
     constexpr double kClose = 50;    // ms between captures that place a tick
     struct Sample {
         double start, end;  // of its capture
@@ -97,7 +99,7 @@ TEST_F(DrawingTest, EveryReelShowsABandOfTheStripAndSpinsWithABlueLamp) {
     bool spaced = false, suspect = false;  // suspect: the last frame broke the spacing
     int frames = 0, torn = 0, placed = 0, tightest = 99;
     const double began = NowMs();
-    while (placed < 20 || NowMs() - began < 3000) {
+    while (placed < 20 || NowMs() - began < 4000) {
         ASSERT_LT(NowMs() - began, 60000) << "only " << placed << " ticks were seen between captures "
                                           << kClose << " ms apart, in " << frames << " frames";
         Sample s{NowMs(), 0, {}, 0};
