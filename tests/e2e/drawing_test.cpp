@@ -2,6 +2,11 @@
 // spinning, read from the main window's pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
 #include "tests/e2e/harness.h"
 
 using namespace e2e;
@@ -56,23 +61,97 @@ protected:
 
 TEST_F(DrawingTest, EveryReelShowsABandOfTheStripAndSpinsWithABlueLamp) {
     EXPECT_TRUE(LampsAre({Lamp::Running, Lamp::Running, Lamp::Running, Lamp::Running}));
-    // Over a second and a half the reels pass through the figures in order.
-    int previous[4] = {-1, -1, -1, -1};
-    int steps = 0;
-    for (int i = 0; i < 15; ++i) {
-        Image frame = Frame();
-        for (int r = 0; r < 4; ++r) {
-            const int figure = reader_.FigureShown(frame, r);
-            ASSERT_GE(figure, 0) << "reel " << r;
-            if (previous[r] >= 0 && figure != previous[r]) {
-                EXPECT_EQ((previous[r] + 1) % 12, figure) << "reel " << r << " skipped";
-                ++steps;
+    // Frames as fast as the screen gives them, for four seconds at least and
+    // until twenty ticks were seen between captures close enough to place them
+    // (longer on a slow machine). Two rules tell a tick that moved a reel by
+    // more than one figure from a tick the sampler missed: the running reels
+    // move in the same tick, so they keep their distances from each other;
+    // and the timer never fires twice for one period (a late tick only brings
+    // the next one closer), so k ticks take at least k - 2 periods.
+    // A loaded machine puts a tick's frame on the screen up to a few periods
+    // late, and then several at once.
+    constexpr double kDrawLag = 300;
+    constexpr double kClose = 50;    // ms between captures that place a tick
+    struct Sample {
+        double start, end;  // of its capture
+        int figure[4];
+        int ticks;  // since the first frame of its run
+    };
+    auto spacing = [](const Sample& s, int r) { return (s.figure[r] - s.figure[0] + 12) % 12; };
+    auto spacedAs = [&](const Sample& a, const Sample& b) {
+        for (int r = 1; r < 4; ++r)
+            if (spacing(a, r) != spacing(b, r)) return false;
+        return true;
+    };
+    auto listed = [](const int (&n)[4]) {
+        return std::to_string(n[0]) + ", " + std::to_string(n[1]) + ", " + std::to_string(n[2]) + ", " +
+               std::to_string(n[3]);
+    };
+    auto figures = [&](const Sample& s) { return listed(s.figure); };
+    auto moves = [&](const Sample& a, const Sample& b) {
+        int moved[4];
+        for (int r = 0; r < 4; ++r) moved[r] = (b.figure[r] - a.figure[r] + 12) % 12;
+        return listed(moved);
+    };
+    // Frames counted from one to the next; a gap long enough to hold twelve
+    // ticks starts a new run, since the figures repeat.
+    std::vector<Sample> run;
+    bool spaced = false, suspect = false;  // suspect: the last frame broke the spacing
+    int frames = 0, torn = 0, placed = 0, tightest = 99;
+    const double began = NowMs();
+    while (placed < 20 || NowMs() - began < 4000) {
+        ASSERT_LT(NowMs() - began, 60000) << "only " << placed << " ticks were seen between captures "
+                                          << kClose << " ms apart, in " << frames << " frames";
+        Sample s{NowMs(), 0, {}, 0};
+        const Image frame = CaptureClient(muslot_.window(), kClientWidth, kClientHeight);
+        s.end = NowMs();
+        bool whole = true;
+        for (int r = 0; r < 4; ++r) whole = (s.figure[r] = reader_.FigureShown(frame, r)) >= 0 && whole;
+        Sleep(5);
+        if (!whole) continue;  // taken while the window was being painted
+        ++frames;
+        if (!spaced) {  // known once two frames in a row agree on it
+            spaced = !run.empty() && spacedAs(s, run.back());
+            if (!spaced) {
+                run.assign(1, s);
+                continue;
             }
-            previous[r] = figure;
+        } else if (!spacedAs(s, run.back())) {
+            // A capture across a repaint shows some reels a tick ahead; the
+            // next one puts them back. Spacing that stays changed is a skip.
+            if (suspect)
+                FAIL() << "between two frames the reels moved by " << moves(run.back(), s) << " figures (from "
+                       << figures(run.back()) << " to " << figures(s)
+                       << "): a reel skipped, since running reels move together";
+            suspect = true;
+            continue;
         }
-        Pause(70);
+        torn += suspect;
+        suspect = false;
+        if (!run.empty()) {
+            const Sample& last = run.back();
+            const int step = (s.figure[0] - last.figure[0] + 12) % 12;
+            if ((s.end - last.start + kDrawLag) / kTickMs + 2 >= 12) {
+                run.clear();
+            } else {
+                s.ticks = last.ticks + step;
+                if (s.end - last.start <= kClose) placed += step;
+            }
+        }
+        for (auto earlier = run.rbegin(); earlier != run.rend(); ++earlier) {  // the shortest first
+            const double span = s.end - earlier->start;
+            const int most = static_cast<int>((span + kDrawLag) / kTickMs) + 2;
+            const int moved = s.ticks - earlier->ticks;
+            tightest = std::min(tightest, most - moved);
+            ASSERT_LE(moved, most) << "the reels moved " << moved << " figures in " << static_cast<int>(span)
+                                   << " ms (from " << figures(*earlier) << " to " << figures(s)
+                                   << "), a time that holds at most " << most
+                                   << " ticks: a tick moved them by more than one figure";
+        }
+        run.push_back(s);
     }
-    EXPECT_GT(steps, 20);
+    std::printf("%d frames in %.0f ms, %d ticks placed, %d torn captures, tightest margin %d ticks\n", frames,
+                NowMs() - began, placed, torn, tightest);
     SaveScreenshot("machine");
 }
 

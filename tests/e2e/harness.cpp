@@ -843,4 +843,11 @@ int ReelReader::FigureShown(const Image& client, int reel) const {
     return -1;
 }
 
+double NowMs() {
+    LARGE_INTEGER count{}, frequency{};
+    QueryPerformanceCounter(&count);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
 }  // namespace e2e

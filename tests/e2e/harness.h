@@ -203,4 +203,9 @@ private:
     Image strip_;
 };
 
+// Timing the machine: the period of its refresh timer, and a clock fine
+// enough to hold its ticks against.
+constexpr double kTickMs = 100;
+double NowMs();  // milliseconds from an arbitrary start
+
 }  // namespace e2e
