@@ -174,29 +174,43 @@ const char* XKeysymOf(UINT virtualKey) {
 }
 
 // Under Wine, on the display wine-run started for the tests, keys go down
-// and up in the X server itself (xdotool): a click makes Wine line its key
-// state up with the X server's, and would let go of a key held down through
-// SendInput alone. Whether the key went that way, once Wine has seen it.
+// and up in the X server itself (its xdotool, fed through the FIFO that
+// MUSLOT_KEYS names): a click makes Wine line its key state up with the X
+// server's, and would let go of a key held down through SendInput alone.
+// Whether the key went that way, once Wine has seen it.
+DWORD slowestXKeyMs = 0;
+
 bool SendXKey(UINT virtualKey, bool down) {
-    static const bool ownDisplay = [] {
+    static const HANDLE keys = [] {
         HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-        char own[8] = {};
-        return ntdll && GetProcAddress(ntdll, "wine_get_version") &&
-               GetEnvironmentVariableA("MUSLOT_OWN_DISPLAY", own, sizeof own);
+        char path[MAX_PATH] = "Z:";
+        if (!ntdll || !GetProcAddress(ntdll, "wine_get_version") ||
+            !GetEnvironmentVariableA("MUSLOT_KEYS", path + 2, sizeof path - 2))
+            return INVALID_HANDLE_VALUE;
+        std::replace(path, path + sizeof path, '/', '\\');
+        const HANDLE fifo = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+        if (fifo == INVALID_HANDLE_VALUE)
+            ADD_FAILURE() << "no key sender at " << path << ": error " << GetLastError();
+        return fifo;
     }();
     const char* keysym = XKeysymOf(virtualKey);
     auto isDown = [&] { return (GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0; };
     // A key already that way goes through SendInput as before: no change
     // would tell when xdotool has done, and the next key must not overtake it.
-    if (!ownDisplay || !keysym || isDown() == down) return false;
+    if (keys == INVALID_HANDLE_VALUE || !keysym || isDown() == down) return false;
     char command[48];
-    snprintf(command, sizeof command, "xdotool %s %s", down ? "keydown" : "keyup", keysym);
-    if (!StartLinuxProgram("Z:\\usr\\bin\\xdotool", command)) {
-        ADD_FAILURE() << "xdotool did not start: error " << GetLastError();
+    const int length = snprintf(command, sizeof command, "%s %s\n", down ? "keydown" : "keyup", keysym);
+    DWORD written = 0;
+    if (!WriteFile(keys, command, static_cast<DWORD>(length), &written, nullptr) ||
+        written != static_cast<DWORD>(length)) {
+        ADD_FAILURE() << "the key sender took no command: error " << GetLastError();
         return false;
     }
+    const DWORD start = GetTickCount();
     EXPECT_TRUE(WaitFor([&] { return isDown() == down; }, 3000))
         << "the X server's key " << command << " never reached Wine";
+    slowestXKeyMs = std::max(slowestXKeyMs, GetTickCount() - start);
     return true;
 }
 
@@ -230,6 +244,8 @@ POINT ScreenPoint(HWND window, int x, int y) {
     ClientToScreen(window, &point);
     return point;
 }
+
+DWORD SlowestXKeyMs() { return slowestXKeyMs; }
 
 void PressKey(UINT virtualKey) { SendKey(virtualKey, 0); }
 

@@ -59,6 +59,8 @@ void PressKey(UINT virtualKey);
 void ReleaseKey(UINT virtualKey);
 void TypeKey(UINT virtualKey);  // press and release
 void TypeKeys(std::initializer_list<UINT> virtualKeys);
+// The longest a key pressed or released in the X server took to reach Wine.
+DWORD SlowestXKeyMs();
 void PressAltF4();
 void MoveMouseTo(POINT screen);
 void ClickAt(POINT screen);

@@ -1,10 +1,11 @@
 // A long run of random user input through the system's input queue: keys,
 // clicks, menus, About boxes and matches with the congratulations window.
 // The program must answer within a second throughout, give back the memory
-// and handles it took after the first minute, exit with code 0 and write
-// its settings. Sized by MUSLOT_SOAK_SECONDS (a time limit, for the short
-// run in the test suite) or MUSLOT_SOAK_ACTIONS, _MATCHES and _ABOUTS
-// (scripts/soak); prints a table of what it did and measured.
+// and handles it took after the first minute and every kind of action's
+// first time, exit with code 0 and write its settings. Sized by
+// MUSLOT_SOAK_SECONDS (a time limit, for the short run in the test suite)
+// or MUSLOT_SOAK_ACTIONS, _MATCHES and _ABOUTS (scripts/soak); prints a
+// table of what it did and measured.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -24,6 +25,17 @@ constexpr int kReels = 4;
 constexpr int kFigures = 12;
 constexpr DWORD kAnswerWithinMs = 1000;
 constexpr size_t kMemorySlack = 64 * 1024;
+// However slow the machine, a match is caught well within this.
+constexpr DWORD kForceMatchWithinMs = 60000;
+
+// The kinds of action that may make something the first time they happen;
+// the baseline waits for all of them.
+enum Kind {
+    kMatchByKey, kMatchByClick, kPictureClosedByKey, kPictureClosedByClick,
+    kAboutClosedByEnter, kAboutClosedByEscape, kAboutClosedByButton, kCreditClicked,
+    kContextMenu, kDrag, kKinds
+};
+constexpr unsigned kMatchKinds = 0xF, kAboutKinds = 0xF0;
 
 struct Usage {
     size_t privateBytes = 0;
@@ -34,14 +46,15 @@ struct Usage {
 
 Usage UsageOf(HANDLE process) {
     Usage usage;
+    // Objects first: counting the menus puts the tests' hook into the process,
+    // and reading its GDI handle table (1.5 MB) brings the table's pages into
+    // its working set; the memory is read with both there both times.
+    usage.objects = MeasureResourceUse(process);
+    usage.privateBytes = usage.objects.privateBytes;
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
     if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters))
         usage.workingSet = counters.WorkingSetSize;
-    // Objects first: counting the menus puts the tests' hook into the process,
-    // and the private memory is read with it there both times.
-    usage.objects = MeasureResourceUse(process);
-    usage.privateBytes = usage.objects.privateBytes;
     usage.handles = Handles(process);
     return usage;
 }
@@ -65,6 +78,26 @@ public:
         return answered;
     }
 
+    bool EveryKindDone() const { return done_ == (1u << kKinds) - 1; }
+
+    // Each kind of action not done yet, now, each found by the next step.
+    bool DoEveryKind() {
+        const DWORD start = GetTickCount();
+        while (!EveryKindDone() && GetTickCount() - start < 5 * kForceMatchWithinMs) {
+            const unsigned missing = ~done_;
+            if (missing & kMatchKinds) {
+                Match();
+            } else if (missing & kAboutKinds) {
+                About();
+            } else if (missing & (1u << kContextMenu)) {
+                ContextMenu();
+            } else {
+                Drag();
+            }
+        }
+        return EveryKindDone();
+    }
+
     // One of the small things a user does to the machine.
     void RandomAction() {
         const int kind = Pick(20);
@@ -79,17 +112,26 @@ public:
             muslot_.Click(Pick(kClientWidth), Pick(kClientHeight));
             ++actions;
         } else if (kind < 19) {
-            OpenMenu();
-            Type(VK_ESCAPE);
-            WaitFor([] { return !OpenMenuWindow(); }, 2000);
+            ContextMenu();
         } else {
-            // Dragged by the caption somewhere, perhaps past an edge.
-            const RECT rect = muslot_.WindowRect();
-            const POINT from{rect.left + 60, rect.top + GetSystemMetrics(SM_CYCAPTION) / 2};
-            DragFromTo(from, POINT{Pick(GetSystemMetrics(SM_CXSCREEN)), Pick(GetSystemMetrics(SM_CYSCREEN))});
-            ++actions;
+            Drag();
         }
         CloseCongratulationsIfOpen();
+    }
+
+    void ContextMenu() {
+        const bool opened = OpenMenu();
+        Type(VK_ESCAPE);
+        if (WaitFor([] { return !OpenMenuWindow(); }, 2000) && opened) Did(kContextMenu);
+    }
+
+    // Dragged by the caption somewhere, perhaps past an edge.
+    void Drag() {
+        const RECT rect = muslot_.WindowRect();
+        const POINT from{rect.left + 60, rect.top + GetSystemMetrics(SM_CYCAPTION) / 2};
+        DragFromTo(from, POINT{Pick(GetSystemMetrics(SM_CXSCREEN)), Pick(GetSystemMetrics(SM_CYSCREEN))});
+        ++actions;
+        Did(kDrag);
     }
 
     // Right button, About from the menu by its key, something inside the
@@ -101,8 +143,12 @@ public:
         HWND box = nullptr;
         if (!WaitFor([&] { return (box = muslot_.AboutBox()) != nullptr; }, 3000)) return false;
         WaitFor([&] { return GetForegroundWindow() == box; }, 2000);
-        for (int click = Pick(4); click > 0; --click, ++actions) ClickOn(GetDlgItem(box, 1001));
-        switch (Pick(3)) {
+        for (int click = Done(kCreditClicked) ? Pick(4) : 1; click > 0; --click, ++actions) {
+            ClickOn(GetDlgItem(box, 1001));
+            Did(kCreditClicked);
+        }
+        const int way = WayOf({kAboutClosedByEnter, kAboutClosedByEscape, kAboutClosedByButton});
+        switch (way) {
         case 0: Type(VK_RETURN); break;
         case 1: Type(VK_ESCAPE); break;
         default:
@@ -111,6 +157,7 @@ public:
         }
         if (!WaitFor([&] { return !IsWindow(box); }, 3000)) return false;
         ++abouts;
+        Did(static_cast<Kind>(kAboutClosedByEnter + way));
         return WaitFor([&] { return IsWindowEnabled(muslot_.window()) != FALSE; }, 2000);
     }
 
@@ -118,9 +165,11 @@ public:
     // the reels (the most time before the next), every reel that shows the
     // chosen figure is stopped, the figure that comes round soonest for all
     // of them. The last reel by key or by click; then the picture is closed
-    // by a click or a key.
+    // by a click or a key. A tick that slips in between spoils an attempt;
+    // the next one starts afresh, for as long as a slow machine needs.
     bool Match() {
-        for (int attempt = 0; attempt < 20; ++attempt) {
+        const DWORD start = GetTickCount();
+        for (int attempt = 0; GetTickCount() - start < kForceMatchWithinMs; ++attempt) {
             if (attempt > 0) ++forcedMatchRetries;
             if (!AllRunning() && !SpinAfresh()) continue;
             int shown[kReels];
@@ -134,7 +183,7 @@ public:
             int lastReel = 0;
             for (int r = 0; r < kReels; ++r)
                 if ((figure - shown[r] + kFigures) % kFigures == longestWait) lastReel = r;
-            const bool byClick = Pick(2) == 0;
+            const bool byClick = WayOf({kMatchByKey, kMatchByClick}) == 1;
             const POINT lastBand = ScreenPoint(muslot_.window(), 100, 10 + 100 * lastReel + 50);
             if (byClick) MoveMouseTo(lastBand);  // ready, so the click lands at once
 
@@ -156,7 +205,10 @@ public:
                 }
             }
             for (int r = 0; r < kReels; ++r) onFigure = onFigure && stopped[r];
-            if (CloseCongratulationsIfOpen(onFigure ? 1500 : 300)) return true;
+            if (CloseCongratulationsIfOpen(onFigure ? 1500 : 300)) {
+                Did(byClick ? kMatchByClick : kMatchByKey);
+                return true;
+            }
         }
         return false;
     }
@@ -172,7 +224,8 @@ public:
         };
         if (!(waitMs ? WaitFor(find, waitMs) : find())) return false;
         WaitFor([&] { return GetForegroundWindow() == service; }, 2000);
-        if (Pick(2) == 0) {
+        const bool byClick = WayOf({kPictureClosedByKey, kPictureClosedByClick}) == 1;
+        if (byClick) {
             const RECT rect = RectOf(service);
             ClickAt(POINT{rect.left + 20 + Pick(400), rect.top + 20 + Pick(400)});
             ++actions;
@@ -181,7 +234,10 @@ public:
         }
         const bool closed = WaitFor([&] { return !IsWindow(service); }, 3000) &&
                             WaitFor([&] { return IsWindowEnabled(muslot_.window()) != FALSE; }, 2000);
-        if (closed) ++matches;
+        if (closed) {
+            ++matches;
+            Did(byClick ? kPictureClosedByClick : kPictureClosedByKey);
+        }
         return closed;
     }
 
@@ -194,9 +250,8 @@ public:
             PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
             WaitFor([&] { return !IsWindow(box); }, 2000);
         }
-        const bool same = Match() && About();
-        Pause(300);
-        return same;
+        // Then it is at rest once it has the keys back and answers.
+        return Match() && About() && WaitFor([&] { return muslot_.TakesKeys(); }, 10000) && Answers();
     }
 
     // Exit from the context menu, by its key.
@@ -208,6 +263,18 @@ public:
 
 private:
     int Pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random_); }
+
+    bool Done(Kind kind) const { return (done_ >> kind) & 1; }
+    void Did(Kind kind) { done_ |= 1u << kind; }
+    // Which of several ways to do something: the first not done yet, else any.
+    int WayOf(std::initializer_list<Kind> kinds) {
+        int way = 0;
+        for (Kind kind : kinds) {
+            if (!Done(kind)) return way;
+            ++way;
+        }
+        return Pick(way);
+    }
 
     void Type(UINT key) {
         TypeKey(key);
@@ -262,14 +329,17 @@ private:
         return true;
     }
 
-    void OpenMenu() {
+    bool OpenMenu() {
         ++actions;
-        if (muslot_.OpenMenu(10 + Pick(kClientWidth - 20), 10 + Pick(kClientHeight - 20), 3000)) ++menus;
+        if (!muslot_.OpenMenu(10 + Pick(kClientWidth - 20), 10 + Pick(kClientHeight - 20), 3000)) return false;
+        ++menus;
+        return true;
     }
 
     Muslot& muslot_;
     ReelReader reader_;
     std::mt19937 random_;
+    unsigned done_ = 0;  // the kinds of action done, one bit each
 };
 
 }  // namespace
@@ -279,7 +349,9 @@ TEST(Soak, RandomUseAnswersThroughoutAndGivesEverythingBack) {
     const int targetActions = EnvironmentNumber("MUSLOT_SOAK_ACTIONS", 10000);
     const int targetMatches = EnvironmentNumber("MUSLOT_SOAK_MATCHES", 200);
     const int targetAbouts = EnvironmentNumber("MUSLOT_SOAK_ABOUTS", 100);
-    // The baseline is taken after the first minute (a third of a short run).
+    // The baseline is taken after the first minute (a third of a short run),
+    // once every kind of action has happened, so that what a first time
+    // makes is in it however fast the machine is.
     const DWORD baselineAfterMs = seconds ? seconds * 1000 / 3 : 60000;
     const DWORD limitMs = seconds ? seconds * 1000 : 4 * 3600 * 1000;
 
@@ -315,6 +387,7 @@ TEST(Soak, RandomUseAnswersThroughoutAndGivesEverythingBack) {
             std::fflush(stdout);
         }
         if (!haveBaseline && elapsed() >= baselineAfterMs) {
+            ASSERT_TRUE(soak.DoEveryKind()) << "not every kind of action could be done";
             ASSERT_TRUE(soak.Rest());
             baseline = UsageOf(muslot.process());
             haveBaseline = true;
@@ -333,6 +406,7 @@ TEST(Soak, RandomUseAnswersThroughoutAndGivesEverythingBack) {
     std::printf("  %-34s %10d\n", "context menus", soak.menus);
     std::printf("  %-34s %10d\n", "match attempts that slipped", soak.forcedMatchRetries);
     std::printf("  %-34s %10lu\n", "slowest answer, ms", static_cast<unsigned long>(soak.slowestAnswerMs));
+    std::printf("  %-34s %10lu\n", "slowest key through X, ms", static_cast<unsigned long>(SlowestXKeyMs()));
     std::printf("  %-34s %10d\n", "answers slower than 1 s", soak.slowAnswers);
     std::printf("  %-34s %10s %10s\n", "", "baseline", "end");
     std::printf("  %-34s %10lu %10lu\n", "private bytes", static_cast<unsigned long>(baseline.privateBytes),
