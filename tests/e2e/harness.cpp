@@ -208,8 +208,11 @@ bool SendXKey(UINT virtualKey, bool down) {
         return false;
     }
     const DWORD start = GetTickCount();
-    EXPECT_TRUE(WaitFor([&] { return isDown() == down; }, 3000))
-        << "the X server's key " << command << " never reached Wine";
+    const bool seen = WaitFor([&] { return isDown() == down; }, 3000);
+    // A key let go after the window it closed has gone (Alt+F4's F4) reaches
+    // no Wine window when none is in front: then Wine hears it from SendInput.
+    if (!seen && !down && !GetForegroundWindow()) return false;
+    EXPECT_TRUE(seen) << "the X server's key " << command << " never reached Wine";
     slowestXKeyMs = std::max(slowestXKeyMs, GetTickCount() - start);
     return true;
 }
