@@ -53,6 +53,14 @@ protected:
     // the time has a floor and, on a loaded machine, a long tail.
     struct Latency {
         std::vector<double> last;
+        // How much later than the measure says inputs must go out to land on
+        // the figure: learnt from where the stops landed, since the time an
+        // input is seen to arrive is not quite the time the program takes it.
+        double correction = 0;
+        void Landed(int shown, int wanted) {
+            if (shown == (wanted + 11) % 12) correction = std::min(correction + 30, 90.0);
+            if (shown == (wanted + 1) % 12) correction = std::max(correction - 30, -90.0);
+        }
         double Least() const { return last.empty() ? 0 : *std::min_element(last.begin(), last.end()); }
         void Add(double ms) {
             last.push_back(ms);
@@ -67,11 +75,11 @@ protected:
     bool StopOn(int r, int figure, bool byClick, bool releaseKey) {
         constexpr double kEarly = 10;  // ms after the figure is seen
         Latency& latency = byClick ? clickLatency_ : keyLatency_;
-        const double least = latency.Least();
-        const int lead = std::min(11, std::max(0, static_cast<int>(std::ceil((least - kEarly) / kTickMs))));
+        const double least = latency.Least(), early = kEarly + latency.correction;
+        const int lead = std::min(11, std::max(0, static_cast<int>(std::ceil((least - early) / kTickMs))));
         const double seen = SeenMovingTo(r, (figure + 12 - lead) % 12);
         if (seen < 0) return false;
-        const double wait = seen + kTickMs * lead + kEarly - least - NowMs();
+        const double wait = seen + kTickMs * lead + early - least - NowMs();
         if (wait > 0) Pause(static_cast<DWORD>(wait));
         const double sent = NowMs();
         if (byClick) {
@@ -86,7 +94,9 @@ protected:
         }
         const bool stopped = LampStopped(r);
         if (!byClick && releaseKey) muslot_.ReleaseKey('1' + r);
-        return stopped && FigureOf(r) == figure;
+        const int shown = stopped ? FigureOf(r) : -1;
+        latency.Landed(shown, figure);
+        return shown == figure;
     }
 
     // Brings the machine to four reels on one figure, the last one stopped
