@@ -662,9 +662,8 @@ std::string ObjectText(HANDLE handle, ULONG informationClass) {
     return narrow;
 }
 
-}  // namespace
-
-std::vector<std::string> Handles(HANDLE process) {
+// One reading of the handles a process holds.
+std::vector<std::string> HandlesRead(HANDLE process) {
     struct HandleEntry {
         ULONG processId;
         UCHAR objectType, flags;
@@ -698,11 +697,28 @@ std::vector<std::string> Handles(HANDLE process) {
                             GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
             described = ObjectText(copy, kObjectType) + " " + ObjectText(copy, kObjectName);
             CloseHandle(copy);
+        } else if (GetLastError() == ERROR_INVALID_HANDLE) {
+            continue;  // closed since the table was read
         }
         handles.push_back(described);
     }
     std::sort(handles.begin(), handles.end());
     return handles;
+}
+
+}  // namespace
+
+std::vector<std::string> Handles(HANDLE process) {
+    // Wine's own threads open and close handles in the process now and then;
+    // what it holds is what two readings a moment apart agree on.
+    std::vector<std::string> last = HandlesRead(process);
+    for (int tries = 0; tries < 20; ++tries) {
+        Sleep(50);
+        std::vector<std::string> now = HandlesRead(process);
+        if (now == last) break;
+        last = std::move(now);
+    }
+    return last;
 }
 
 namespace {
