@@ -210,4 +210,44 @@ private:
 constexpr double kTickMs = 100;
 double NowMs();  // milliseconds from an arbitrary start
 
+// Forces a match through real input, as a quick user would: watches the
+// reels and stops each on one figure, aiming every stop by how late inputs
+// have been arriving, and starts afresh when a late one spoils an attempt.
+class MatchForcer {
+public:
+    explicit MatchForcer(const Muslot& muslot) : muslot_(muslot) {}
+    // Four reels on one figure, the last stopped by a click (the picture is
+    // open) or by a key left held down (it opens on the release); the
+    // figure, or -1 when none could be forced within the time.
+    int Force(bool lastByClick, DWORD withinMs);
+    int inputs = 0;   // keys and clicks sent
+    int slipped = 0;  // attempts spoilt
+
+private:
+    // How long an input takes to arrive: the least of the last five, since
+    // the time has a floor and, on a loaded machine, a long tail.
+    struct Latency {
+        std::vector<double> last;
+        // How much later than the measure says inputs must go out to land on
+        // the figure: learnt from where the stops landed, since the time an
+        // input is seen to arrive is not quite the time the program takes it.
+        double correction = 0;
+        void Landed(int shown, int wanted);
+        double Least() const;
+        void Add(double ms);
+    };
+
+    Image Frame() const;
+    std::vector<HWND> Pictures() const;  // the congratulations windows on the screen
+    bool AllLamps(Lamp lamp) const;
+    void Press(UINT key);
+    bool StartAllRunning();
+    double SeenMovingTo(int r, int figure) const;
+    bool StopOn(int r, int figure, bool byClick, bool releaseKey);
+
+    const Muslot& muslot_;
+    ReelReader reader_;
+    Latency keyLatency_, clickLatency_;
+};
+
 }  // namespace e2e

@@ -21,8 +21,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr int kReels = 4;
-constexpr int kFigures = 12;
 constexpr DWORD kAnswerWithinMs = 1000;
 constexpr size_t kMemorySlack = 64 * 1024;
 // However slow the machine, a match is caught well within this.
@@ -161,54 +159,20 @@ public:
         return WaitFor([&] { return IsWindowEnabled(muslot_.window()) != FALSE; }, 2000);
     }
 
-    // Four reels on one figure, by watching them: right after a tick moves
-    // the reels (the most time before the next), every reel that shows the
-    // chosen figure is stopped, the figure that comes round soonest for all
-    // of them. The last reel by key or by click; then the picture is closed
-    // by a click or a key. A tick that slips in between spoils an attempt;
-    // the next one starts afresh, for as long as a slow machine needs.
+    // Four reels on one figure, the last one by key or by click; then the
+    // picture is closed by a click or a key.
     bool Match() {
-        const DWORD start = GetTickCount();
-        for (int attempt = 0; GetTickCount() - start < kForceMatchWithinMs; ++attempt) {
-            if (attempt > 0) ++forcedMatchRetries;
-            if (!AllRunning() && !SpinAfresh()) continue;
-            int shown[kReels];
-            if (!ReadAfterTick(shown)) continue;
-            int figure = 0, longestWait = kFigures;
-            for (int f = 0; f < kFigures; ++f) {
-                int wait = 0;
-                for (int r = 0; r < kReels; ++r) wait = std::max(wait, (f - shown[r] + kFigures) % kFigures);
-                if (wait < longestWait) longestWait = wait, figure = f;
-            }
-            int lastReel = 0;
-            for (int r = 0; r < kReels; ++r)
-                if ((figure - shown[r] + kFigures) % kFigures == longestWait) lastReel = r;
-            const bool byClick = WayOf({kMatchByKey, kMatchByClick}) == 1;
-            const POINT lastBand = ScreenPoint(muslot_.window(), 100, 10 + 100 * lastReel + 50);
-            if (byClick) MoveMouseTo(lastBand);  // ready, so the click lands at once
-
-            bool stopped[kReels] = {};
-            bool onFigure = true;
-            for (int wait = 0; wait <= longestWait && onFigure; ++wait) {
-                if (wait > 0 && !ReadAfterTick(shown)) onFigure = false;
-                for (int r = 0; r < kReels && onFigure; ++r) {
-                    if (stopped[r] || shown[r] != figure) continue;
-                    stopped[r] = true;
-                    ++actions;
-                    if (r == lastReel && byClick) {
-                        ClickAt(lastBand);
-                    } else {
-                        PressKey('1' + r);
-                        // A keyboard match opens the picture on the key's release.
-                        ReleaseKey('1' + r);
-                    }
-                }
-            }
-            for (int r = 0; r < kReels; ++r) onFigure = onFigure && stopped[r];
-            if (CloseCongratulationsIfOpen(onFigure ? 1500 : 300)) {
-                Did(byClick ? kMatchByClick : kMatchByKey);
-                return true;
-            }
+        CloseCongratulationsIfOpen();
+        const bool byClick = WayOf({kMatchByKey, kMatchByClick}) == 1;
+        const int inputsBefore = forcer_.inputs, slippedBefore = forcer_.slipped;
+        const bool matched = forcer_.Force(byClick, kForceMatchWithinMs) >= 0;
+        // A keyboard match opens the picture on the key's release.
+        if (matched && !byClick) ReleaseKey('4');
+        actions += forcer_.inputs - inputsBefore;
+        forcedMatchRetries += forcer_.slipped - slippedBefore;
+        if (matched && CloseCongratulationsIfOpen(1500)) {
+            Did(byClick ? kMatchByClick : kMatchByKey);
+            return true;
         }
         return false;
     }
@@ -281,54 +245,6 @@ private:
         ++actions;
     }
 
-    Image Frame() { return CaptureClient(muslot_.window(), kClientWidth, kClientHeight); }
-
-    bool AllRunning() {
-        const Image frame = Frame();
-        for (int r = 0; r < kReels; ++r)
-            if (LampOf(frame, r) != Lamp::Running) return false;
-        return true;
-    }
-
-    // Waits for a tick to move the running reels and reads the figures they
-    // show then; false when none moved in time or a reel could not be read.
-    bool ReadAfterTick(int (&shown)[kReels]) {
-        int before[kReels];
-        Image frame = Frame();
-        for (int r = 0; r < kReels; ++r) before[r] = reader_.FigureShown(frame, r);
-        const bool moved = WaitFor([&] {
-            frame = Frame();
-            bool changed = false;
-            for (int r = 0; r < kReels; ++r) {
-                shown[r] = reader_.FigureShown(frame, r);
-                changed = changed || (shown[r] != before[r] && shown[r] >= 0);
-            }
-            return changed;
-        }, 1000);
-        for (int r = 0; r < kReels; ++r)
-            if (shown[r] < 0) return false;
-        return moved;
-    }
-
-    // Stops whatever still runs, then spins all reels with a key.
-    bool SpinAfresh() {
-        Pause(150);  // the lamps show the last input's effect from the next tick on
-        const Image frame = Frame();
-        for (int r = 0; r < kReels; ++r)
-            if (LampOf(frame, r) == Lamp::Running) Type('1' + r);
-        if (!WaitFor([&] { return AllStopped(); }, 2000)) return false;
-        if (CloseCongratulationsIfOpen(300)) return false;
-        Type(VK_SPACE);
-        return WaitFor([&] { return AllRunning(); }, 2000);
-    }
-
-    bool AllStopped() {
-        const Image frame = Frame();
-        for (int r = 0; r < kReels; ++r)
-            if (LampOf(frame, r) != Lamp::Stopped) return false;
-        return true;
-    }
-
     bool OpenMenu() {
         ++actions;
         if (!muslot_.OpenMenu(10 + Pick(kClientWidth - 20), 10 + Pick(kClientHeight - 20), 3000)) return false;
@@ -337,7 +253,7 @@ private:
     }
 
     Muslot& muslot_;
-    ReelReader reader_;
+    MatchForcer forcer_{muslot_};
     std::mt19937 random_;
     unsigned done_ = 0;  // the kinds of action done, one bit each
 };
