@@ -37,14 +37,21 @@ protected:
 
     Image Reel(const Image& frame, int r) { return Crop(frame, 16, 10 + 100 * r, 180, 100); }
 
-    bool LampsAre(std::initializer_list<Lamp> lamps) {
-        return WaitFor([&] {
-            Image frame = CaptureClient(muslot_.window(), kClientWidth, kClientHeight);
-            int r = 0;
-            for (Lamp lamp : lamps)
-                if (LampOf(frame, r++) != lamp) return false;
-            return true;
-        }, 3000);
+    // On failure, says what the lamps and reel windows last showed.
+    ::testing::AssertionResult LampsAre(std::initializer_list<Lamp> lamps) {
+        Image frame;
+        if (WaitFor([&] {
+                frame = CaptureClient(muslot_.window(), kClientWidth, kClientHeight);
+                int r = 0;
+                for (Lamp lamp : lamps)
+                    if (LampOf(frame, r++) != lamp) return false;
+                return true;
+            }, 3000))
+            return ::testing::AssertionSuccess();
+        auto failure = ::testing::AssertionFailure() << "lamps and figures:";
+        for (int r = 0; r < 4; ++r)
+            failure << " " << "RSU"[static_cast<int>(LampOf(frame, r))] << reader_.FigureShown(frame, r);
+        return failure << ", pictures open: " << WindowsOfClass(kServiceClass, muslot_.processId()).size();
     }
 
     // Whether reel r's window changes within the next half second.
@@ -180,6 +187,14 @@ TEST_F(DrawingTest, KeysAndClicksStopReelsAndAnyKeySpinsAgain) {
     muslot_.Click(120, 310);
     ASSERT_TRUE(LampsAre({Lamp::Running, Lamp::Stopped, Lamp::Running, Lamp::Stopped}));
     muslot_.PressKey(VK_NUMPAD1);
+    ASSERT_TRUE(LampsAre({Lamp::Stopped, Lamp::Stopped, Lamp::Running, Lamp::Stopped}));
+    // A chance match (1 in 1,728) would open the picture over the lamps: with
+    // the stopped reels on one figure, the click goes out just as reel 2 has
+    // passed it, which leaves it more than a second to land elsewhere.
+    const Image three = Frame();
+    const int figure = reader_.FigureShown(three, 0);
+    if (figure == reader_.FigureShown(three, 1) && figure == reader_.FigureShown(three, 3))
+        WaitFor([&] { return reader_.FigureShown(Frame(), 2) == (figure + 1) % 12; }, 3000);
     muslot_.Click(5, 250);  // the whole width counts, margins included
     ASSERT_TRUE(LampsAre({Lamp::Stopped, Lamp::Stopped, Lamp::Stopped, Lamp::Stopped}));
     const Image stopped = Frame();
