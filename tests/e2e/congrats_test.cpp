@@ -23,16 +23,6 @@ protected:
 
     Image Frame() { return CaptureClient(muslot_.window(), kClientWidth, kClientHeight); }
 
-    bool LampStopped(int r) {
-        return WaitFor([&] { return LampOf(Frame(), r) == Lamp::Stopped; }, 2000);
-    }
-
-    int FigureOf(int r) {
-        int figure = -1;
-        WaitFor([&] { return (figure = reader_.FigureShown(Frame(), r)) >= 0; }, 2000);
-        return figure;
-    }
-
     // Four reels on one figure, the last one stopped by a key still held
     // down (or by a click). Returns the figure, or -1. Tries for a minute and
     // a half: on a slow machine inputs arrive late and at times later still,
@@ -115,11 +105,8 @@ TEST_F(CongratsTest, AKeyboardMatchOpensOnTheReleaseAndStaysUntilAKeyRelease) {
     ReleaseKey('A');
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(service); }));
     EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(muslot_.window()) != FALSE; }));
-    for (int r = 0; r < 4; ++r) {
-        // Waited for: the picture's place on the screen is repainted after it closes.
-        EXPECT_TRUE(LampStopped(r));
-        EXPECT_EQ(figure, FigureOf(r));
-    }
+    // Waited for: the picture's place on the screen is repainted after it closes.
+    for (int r = 0; r < 4; ++r) EXPECT_EQ(figure, forcer_.FigureOnceStopped(r)) << "reel " << r;
     ExpectMainWindowTakesInput();
     EXPECT_EQ(0u, muslot_.Close());
 }

@@ -944,6 +944,13 @@ bool MatchForcer::StartAllRunning() {
     return AllLamps(Lamp::Running);
 }
 
+int MatchForcer::FigureOnceStopped(int r) const {
+    int figure = -1;
+    if (WaitFor([&] { return LampOf(Frame(), r) == Lamp::Stopped; }, 2000))
+        WaitFor([&] { return (figure = reader_.FigureShown(Frame(), r)) >= 0; }, 2000);
+    return figure;
+}
+
 // When reel r was seen to move on to the figure (a capture of another
 // figure, then one of it), or a negative time when it was not.
 double MatchForcer::SeenMovingTo(int r, int figure) const {
@@ -982,10 +989,8 @@ bool MatchForcer::StopOn(int r, int figure, bool byClick, bool releaseKey) {
         muslot_.PressKey('1' + r);
         latency.Add(NowMs() - sent);
     }
-    const bool stopped = WaitFor([&] { return LampOf(Frame(), r) == Lamp::Stopped; }, 2000);
+    const int shown = FigureOnceStopped(r);
     if (!byClick && releaseKey) muslot_.ReleaseKey('1' + r);
-    int shown = -1;
-    if (stopped) WaitFor([&] { return (shown = reader_.FigureShown(Frame(), r)) >= 0; }, 2000);
     latency.Landed(shown, figure);
     return shown == figure;
 }
@@ -998,9 +1003,7 @@ int MatchForcer::Force(bool lastByClick, DWORD withinMs) {
         keyLatency_.Add(NowMs() - sent);
         muslot_.ReleaseKey('1');
         ++inputs;
-        int figure = -1;
-        if (WaitFor([&] { return LampOf(Frame(), 0) == Lamp::Stopped; }, 2000))
-            WaitFor([&] { return (figure = reader_.FigureShown(Frame(), 0)) >= 0; }, 2000);
+        const int figure = FigureOnceStopped(0);
         bool ok = figure >= 0;
         for (int r = 1; r < 3 && ok; ++r) ok = StopOn(r, figure, false, true);
         if (ok && StopOn(3, figure, lastByClick, false)) return figure;

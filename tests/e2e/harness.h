@@ -220,6 +220,8 @@ public:
     // open) or by a key left held down (it opens on the release); the
     // figure, or -1 when none could be forced within the time.
     int Force(bool lastByClick, DWORD withinMs);
+    // The figure reel r shows once its lamp is red, or -1 when it never is.
+    int FigureOnceStopped(int r) const;
     int inputs = 0;   // keys and clicks sent
     int slipped = 0;  // attempts spoilt
 
