@@ -11,8 +11,8 @@ import { launch, serve } from '../tests/web/harness.mjs';
 
 const [site, ...options] = process.argv.slice(2);
 const quick = options.includes('--quick');
-const TICKS = quick ? 400 : 4000;   // each side, in blocks of BLOCK
-const BLOCK = 10;                    // ticks timed together: the page's timer is coarse (0.1 ms)
+const TICKS = quick ? 500 : 5000;   // each side, in blocks of BLOCK
+const BLOCK = 50;                    // ticks timed together: the page's timer is coarse (0.1 ms)
 const LOADS = quick ? 5 : 21;
 
 const quantile = (values, q) => {
@@ -96,6 +96,8 @@ function weight() {
     return sizes;
 }
 
+const loadAverage = () => readFileSync('/proc/loadavg', 'utf8').split(' ').slice(0, 3).join(' ');
+const loadBefore = loadAverage();
 const server = await serve(site);
 const browser = await launch();
 let ticks, loads;
@@ -135,7 +137,8 @@ const loaded = Object.entries(sizes).filter(([part]) => part !== 'not loaded by 
 rows.push(['Weight: the whole page, gzipped', kib(loaded.reduce((sum, [, s]) => sum + s.gzipped, 0)),
            `${kib(loaded.reduce((sum, [, s]) => sum + s.raw, 0))} as stored`, '']);
 
-console.log(`## The web page\n\n- Browser: ${browser.version()}, headless, software drawing (\`--disable-gpu\`); the site served from 127.0.0.1.\n`);
+console.log(`## The web page\n\n- Browser: Chromium ${browser.version()}, headless, software drawing (\`--disable-gpu\`); the site served from 127.0.0.1.`);
+console.log(`- Load average ${loadBefore} before, ${loadAverage()} after.\n`);
 console.log('| Measure | Page | Baseline | Ratio |\n|---|--:|--:|--:|');
 for (const row of rows) console.log(`| ${row.join(' | ')} |`);
 console.log(`
@@ -147,8 +150,8 @@ console.log(`
   four 16 × 16 lamps into a 240 × 420 back buffer, then that buffer onto a
   canvas of the same size on the same page. Each tick ends by reading one
   pixel of its canvas back, so that its drawing is done, not queued. The page's
-  clock gives 0.1 ms steps, so ticks are timed ten at a time; the two sides
-  take turns, ten ticks each.
+  clock gives 0.1 ms steps, so ticks are timed fifty at a time; the two sides
+  take turns, fifty ticks each.
 - First frame: \`performance.mark('muslot-first-frame')\`, set by the page
   when the first frame is on the canvas, from the start of navigation, each
   load in a fresh browsing context (nothing cached).
