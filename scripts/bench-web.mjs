@@ -138,7 +138,7 @@ rows.push(['Weight: the whole page, gzipped', kib(loaded.reduce((sum, [, s]) => 
            `${kib(loaded.reduce((sum, [, s]) => sum + s.raw, 0))} as stored`, '']);
 
 console.log(`## The web page\n\n- Browser: Chromium ${browser.version()}, headless, software drawing (\`--disable-gpu\`); the site served from 127.0.0.1.`);
-console.log(`- Load average ${loadBefore} before, ${loadAverage()} after.\n`);
+console.log(`- Taken on ${new Date().toISOString().slice(0, 16).replace('T', ' ')} UTC; load average ${loadBefore} before, ${loadAverage()} after.\n`);
 console.log('| Measure | Page | Baseline | Ratio |\n|---|--:|--:|--:|');
 for (const row of rows) console.log(`| ${row.join(' | ')} |`);
 console.log(`
