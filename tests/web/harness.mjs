@@ -203,15 +203,17 @@ export function readBmp(source) {
     for (let y = 0; y < height; ++y) {
         const row = bitsOffset + (storedHeight > 0 ? height - 1 - y : y) * stride;
         for (let x = 0; x < width; ++x) {
-            let blue, green, red;
+            let from = row + x * bitCount / 8, source = bmp;   // blue, green, red
             if (bitCount <= 8) {
                 const bit = x * bitCount;
-                const index = (bmp[row + (bit >> 3)] >> (8 - bitCount - (bit & 7))) & ((1 << bitCount) - 1);
-                [blue, green, red] = table.subarray(index * 4, index * 4 + 3);
-            } else {
-                [blue, green, red] = bmp.subarray(row + x * bitCount / 8, row + x * bitCount / 8 + 3);
+                from = ((bmp[row + (bit >> 3)] >> (8 - bitCount - (bit & 7))) & ((1 << bitCount) - 1)) * 4;
+                source = table;
             }
-            out.data.set([red, green, blue, 255], (y * width + x) * 4);
+            const to = (y * width + x) * 4;
+            out.data[to] = source[from + 2];
+            out.data[to + 1] = source[from + 1];
+            out.data[to + 2] = source[from];
+            out.data[to + 3] = 255;
         }
     }
     return out;
@@ -231,11 +233,10 @@ export function crop(source, left, top, width, height) {
 // drawn without smoothing at a device scale of `factor` holds.
 export function enlarge(source, factor) {
     const out = image(source.width * factor, source.height * factor);
+    const pixels = new Uint32Array(out.data.buffer), sourcePixels = new Uint32Array(source.data.buffer, source.data.byteOffset, source.width * source.height);
     for (let y = 0; y < out.height; ++y) {
-        for (let x = 0; x < out.width; ++x) {
-            const from = (Math.floor(y / factor) * source.width + Math.floor(x / factor)) * 4;
-            out.data.set(source.data.subarray(from, from + 4), (y * out.width + x) * 4);
-        }
+        const from = Math.floor(y / factor) * source.width;
+        for (let x = 0; x < out.width; ++x) pixels[y * out.width + x] = sourcePixels[from + Math.floor(x / factor)];
     }
     return out;
 }
