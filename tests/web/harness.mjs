@@ -10,7 +10,11 @@ import { extname, join, normalize, resolve, sep } from 'node:path';
 import { after } from 'node:test';
 import { fileURLToPath } from 'node:url';
 import { inflateSync } from 'node:zlib';
-import { chromium } from 'playwright-core';
+
+// Installed from the lock file by scripts/setup.
+const { chromium } = await import('playwright-core').catch(() => {
+    throw new Error('playwright-core is missing: run scripts/setup (it runs npm ci in tests/web)');
+});
 
 // The site scripts/build makes; ctest passes it in.
 export const siteFolder = process.env.MUSLOT_WEB_SITE ??
