@@ -6,7 +6,7 @@
 //
 //   node scripts/play-web.mjs <site folder> <screenshot.png>
 import { spawn } from 'node:child_process';
-import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { decodePng, launch, serve } from '../tests/web/harness.mjs';
@@ -17,8 +17,13 @@ console.log(`The machine is served at ${server.url}`);
 
 if (process.env.DISPLAY) {
     const profile = mkdtempSync(join(tmpdir(), 'muslot-play-'));
-    const args = [`--user-data-dir=${profile}`, '--no-first-run', '--no-default-browser-check', `--app=${server.url}`];
-    if (process.getuid?.() === 0) args.push('--no-sandbox');
+    // The page is Japanese: no offer to translate it over the machine.
+    mkdirSync(join(profile, 'Default'));
+    writeFileSync(join(profile, 'Default', 'Preferences'), JSON.stringify({ translate: { enabled: false } }));
+    const args = [`--user-data-dir=${profile}`, '--no-first-run', '--no-default-browser-check',
+                  `--app=${server.url}`];
+    // As root chromium runs only without its sandbox; --test-type spares the player its warning bar.
+    if (process.getuid?.() === 0) args.push('--no-sandbox', '--test-type');
     const browser = spawn(process.env.MUSLOT_CHROMIUM ?? '/usr/bin/chromium', args, { stdio: 'ignore' });
     const code = await new Promise(done => browser.on('exit', done).on('error', () => done(1)));
     rmSync(profile, { recursive: true, force: true });
