@@ -1,6 +1,7 @@
-// The tests' own bitmap decoder is the reference the page is held to, so it
-// is held in turn to a third reader: the browser's, for every picture the
-// page uses, stored bottom-up as they are and top-down as well.
+// What the browser tests stand on. Their packages come by a lock file that
+// names no registry. Their own bitmap decoder is the reference the page is
+// held to, so it is held in turn to a third reader: the browser's, for every
+// picture the page uses, stored bottom-up as they are and top-down as well.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readdirSync, readFileSync } from 'node:fs';
@@ -18,6 +19,12 @@ function topDown(bmp) {
     for (let y = 0; y < height; ++y) bmp.copy(copy, bits + y * stride, bits + (height - 1 - y) * stride, bits + (height - y) * stride);
     return copy;
 }
+
+test('the lock file names no registry: npm ci takes the one the machine is set up with', () => {
+    const lock = readFileSync(new URL('package-lock.json', import.meta.url), 'utf8');
+    assert.doesNotMatch(lock, /"resolved"|https?:\/\//);
+    assert.ok(JSON.parse(lock).packages['node_modules/playwright-core'].integrity, 'the package is pinned by its hash');
+});
 
 test('the reference decoder reads the pictures as the browser does', async () => {
     const browser = await launch();
