@@ -729,7 +729,9 @@ namespace {
 // in 32- and 64-bit processes alike, and keeps a table per process: an
 // entry's type (byte 14) is zero once freed, when its first 8 bytes link
 // the free entries. Zero when the table cannot be read.
-DWORD GdiTableObjects(HANDLE process) {
+// The live entries of a process's GDI handle table, counted by type (the
+// table's type byte); empty where it cannot be read.
+std::vector<DWORD> GdiTableObjectsByType(HANDLE process) {
     using Query = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
     const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
@@ -739,17 +741,41 @@ DWORD GdiTableObjects(HANDLE process) {
         ULONG_PTR affinity, priority, processId, parentId;
     } basic{};
     constexpr ULONG kProcessBasicInformation = 0;
-    if (!query || query(process, kProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return 0;
+    if (!query || query(process, kProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return {};
     // The PEB's GdiSharedHandleTable field; the program is built as the tests are.
     const size_t tableField = sizeof(void*) == 8 ? 0xF8 : 0x94;
     const uint8_t* table = nullptr;
-    if (!ReadProcessMemory(process, basic.peb + tableField, &table, sizeof table, nullptr) || !table) return 0;
+    if (!ReadProcessMemory(process, basic.peb + tableField, &table, sizeof table, nullptr) || !table) return {};
     constexpr size_t kEntries = 65536, kEntrySize = 24, kType = 14;
     std::vector<uint8_t> entries(kEntries * kEntrySize);
-    if (!ReadProcessMemory(process, table, entries.data(), entries.size(), nullptr)) return 0;
-    DWORD live = 0;
-    for (size_t i = 0; i < kEntries; ++i) live += entries[i * kEntrySize + kType] != 0;
-    return live;
+    if (!ReadProcessMemory(process, table, entries.data(), entries.size(), nullptr)) return {};
+    std::vector<DWORD> byType(256);
+    for (size_t i = 0; i < kEntries; ++i) ++byType[entries[i * kEntrySize + kType]];
+    byType[0] = 0;
+    return byType;
+}
+
+DWORD Total(const std::vector<DWORD>& counts) {
+    DWORD total = 0;
+    for (DWORD count : counts) total += count;
+    return total;
+}
+
+// What grew between two readings by type, as "bitmap +3, DC +1".
+std::string GrowthByType(const std::vector<DWORD>& before, const std::vector<DWORD>& after) {
+    static const std::pair<int, const char*> kNames[] = {
+        {0x01, "DC"}, {0x04, "region"}, {0x05, "bitmap"}, {0x08, "palette"}, {0x0a, "font"},
+        {0x10, "brush"}, {0x30, "pen"}, {0x50, "extended pen"}};
+    std::string growth;
+    for (size_t type = 0; type < after.size(); ++type) {
+        const DWORD was = type < before.size() ? before[type] : 0;
+        if (after[type] <= was) continue;
+        std::string name = "type " + std::to_string(type);
+        for (const auto& known : kNames)
+            if (known.first == static_cast<int>(type)) name = known.second;
+        growth += (growth.empty() ? "" : ", ") + name + " +" + std::to_string(after[type] - was);
+    }
+    return growth;
 }
 
 BOOL CALLBACK CountWindow(HWND, LPARAM count) {
@@ -780,17 +806,21 @@ ResourceUse MeasureResourceUse(HANDLE process) {
     // The system's counts where it gives them (Windows); Wine reports zero.
     DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS);
     DWORD user = GetGuiResources(process, GR_USEROBJECTS);
+    std::vector<DWORD> byType;
     if (gdi == 0) {
         // A refresh tick holds two memory contexts for a moment; the least
         // of a few readings leaves them out.
-        gdi = GdiTableObjects(process);
-        for (int reading = 1; reading < 3; ++reading) {
-            Sleep(40);
-            gdi = std::min(gdi, GdiTableObjects(process));
+        for (int reading = 0; reading < 3; ++reading) {
+            if (reading > 0) Sleep(40);
+            std::vector<DWORD> now = GdiTableObjectsByType(process);
+            if (reading == 0 || Total(now) < gdi) {
+                gdi = Total(now);
+                byType = std::move(now);
+            }
         }
     }
     if (user == 0) user = WindowsAndMenusOf(process);
-    return ResourceUse{gdi, user, PrivateBytes(process)};
+    return ResourceUse{gdi, user, PrivateBytes(process), byType};
 }
 
 void ExpectNoObjectGrowth(const ResourceUse& before, const ResourceUse& after) {
@@ -798,7 +828,7 @@ void ExpectNoObjectGrowth(const ResourceUse& before, const ResourceUse& after) {
     EXPECT_GT(before.gdiObjects, 0u) << "GDI objects not counted";
     EXPECT_GT(before.userObjects, 0u) << "USER objects not counted";
     // A little slack for what comes and goes on its own (a tick's drawing).
-    EXPECT_LE(after.gdiObjects, before.gdiObjects + 2);
+    EXPECT_LE(after.gdiObjects, before.gdiObjects + 2) << GrowthByType(before.gdiByType, after.gdiByType);
     EXPECT_LE(after.userObjects, before.userObjects + 2);
 }
 
@@ -810,6 +840,28 @@ void ExpectNoGrowth(const ResourceUse& before, HANDLE process) {
                 static_cast<unsigned long>(before.gdiObjects), static_cast<unsigned long>(after.gdiObjects),
                 static_cast<unsigned long>(before.userObjects), static_cast<unsigned long>(after.userObjects),
                 static_cast<unsigned long>(before.privateBytes), static_cast<unsigned long>(after.privateBytes));
+}
+
+void ExpectNoGrowthOver(int times, HANDLE process, const std::function<void()>& action) {
+    constexpr int kSettleActions = 5, kSettleRounds = 4;
+    action();
+    Pause(200);
+    ResourceUse before = MeasureResourceUse(process);
+    for (int round = 0; round < kSettleRounds && !::testing::Test::HasFatalFailure(); ++round) {
+        for (int i = 0; i < kSettleActions && !::testing::Test::HasFatalFailure(); ++i) action();
+        Pause(200);
+        ResourceUse now = MeasureResourceUse(process);
+        const bool settled = now.gdiObjects <= before.gdiObjects && now.userObjects <= before.userObjects;
+        if (!settled)
+            std::printf("not settled after %d more: GDI objects %lu -> %lu (%s)\n", kSettleActions,
+                        static_cast<unsigned long>(before.gdiObjects), static_cast<unsigned long>(now.gdiObjects),
+                        GrowthByType(before.gdiByType, now.gdiByType).c_str());
+        before = std::move(now);
+        if (settled) break;
+    }
+    for (int i = 0; i < times && !::testing::Test::HasFatalFailure(); ++i) action();
+    Pause(200);
+    ExpectNoGrowth(before, process);
 }
 
 void SaveScreenshot(const char* name) {

@@ -161,12 +161,7 @@ TEST_F(MenuAboutTest, OpeningTheAboutBoxFiftyTimesLeaksNoObjects) {
         TypeKey(VK_RETURN);
         ASSERT_TRUE(Closes(box));
     };
-    cycle();
-    Pause(200);
-    const ResourceUse before = MeasureResourceUse(muslot_.process());
-    for (int i = 0; i < 50 && !HasFatalFailure(); ++i) cycle();
-    Pause(200);
-    ExpectNoGrowth(before, muslot_.process());
+    ExpectNoGrowthOver(50, muslot_.process(), cycle);
     EXPECT_EQ(0u, muslot_.Close());
 }
 
