@@ -1,0 +1,72 @@
+// The machine's face: pixel for pixel the frame the reel rules give, at
+// whole-number scales, and still while minimised or out of sight.
+import assert from 'node:assert/strict';
+import { after, before, test } from 'node:test';
+import { canvasPixels, enlarge, firstDifference, screenPixels } from './harness.mjs';
+import { Reels, assertClean, openMachine, pressKeypadDigit, referenceFrame, startBrowser, storedSettings } from './machine.mjs';
+
+let site;
+before(async () => { site = await startBrowser(); });
+after(() => site.close());
+
+async function assertFrame(page, reels, scale, when) {
+    const expected = enlarge(referenceFrame(reels), scale);
+    assert.equal(firstDifference(await canvasPixels(page, '#client'), expected), null, `${when}, scale ${scale}`);
+}
+
+test('the canvas is the reference frame tick by tick, crisp at device scales 1 and 2', async () => {
+    for (const scale of [1, 2]) {
+        const { context, page, errors, ticks } = await openMachine(site, { scale });
+        const reels = new Reels();
+        await assertFrame(page, reels, scale, 'the first frame');
+        await ticks(2);
+        reels.tick();
+        reels.tick();
+        await assertFrame(page, reels, scale, 'two ticks on');
+        // A stopped reel keeps its band and turns its lamp red on the next tick.
+        await page.keyboard.press('3');
+        await pressKeypadDigit(page, 1);
+        reels.running[2] = reels.running[0] = 0;
+        await ticks(3);
+        for (let i = 0; i < 3; ++i) reels.tick();
+        await assertFrame(page, reels, scale, 'reels 1 and 3 stopped');
+        // What reaches the screen is the same, each pixel a whole square.
+        assert.equal(firstDifference(await screenPixels(page, '#client'), enlarge(referenceFrame(reels), scale)), null,
+                     `the screen, scale ${scale}`);
+        assertClean(errors);
+        await context.close();
+    }
+});
+
+test('reels stand still while the machine is minimised or its tab is hidden', async () => {
+    const { context, page, errors, ticks } = await openMachine(site);
+    const reels = new Reels();
+    await page.click('#minimise-box');
+    assert.equal(await page.isVisible('#machine'), false, 'the machine is minimised');
+    await ticks(5);
+    await page.click('#minimised');
+    await assertFrame(page, reels, 1, 'restored: the frame of the minimising');
+    await ticks(1);
+    reels.tick();
+    await assertFrame(page, reels, 1, 'one tick after restoring');
+
+    // The tab going out of sight: no ticks, and the settings are kept.
+    await page.evaluate(() => {
+        Object.defineProperty(document, 'hidden', { value: true, configurable: true });
+        Object.defineProperty(document, 'visibilityState', { value: 'hidden', configurable: true });
+        document.dispatchEvent(new Event('visibilitychange'));
+    });
+    assert.equal(await storedSettings(page), '[MUSlot]\r\nPosX=391\r\nPosY=164\r\nFitPos=1\r\nLanguage=0\r\n');
+    await ticks(4);
+    await assertFrame(page, reels, 1, 'hidden for four ticks');
+    await page.evaluate(() => {
+        delete document.hidden;
+        delete document.visibilityState;
+        document.dispatchEvent(new Event('visibilitychange'));
+    });
+    await ticks(1);
+    reels.tick();
+    await assertFrame(page, reels, 1, 'visible again');
+    assertClean(errors);
+    await context.close();
+});
