@@ -431,6 +431,17 @@
     if (running && !minimised) canvas.focus();
   }
 
+  // The box is modal: its keys wherever the focus went.
+  function onAboutKeyDown(e) {
+    if (e.key === 'Escape' || e.key === 'Enter') {
+      e.preventDefault();
+      closeAbout();
+    } else if (e.key === 'Tab') {
+      e.preventDefault();  // OK is the box's only stop
+      $('about-ok').focus();
+    }
+  }
+
   function setUpAbout() {
     $('about-ok').addEventListener('click', closeAbout);
     $('about-close-box').addEventListener('click', closeAbout);
@@ -446,14 +457,6 @@
     // The body drags the box as its caption does; the credit and OK do not.
     dragBy($('about-body'), (e) => e.target !== $('about-credit') && e.target !== $('about-ok'), position);
     dragBy($('about-caption'), (e) => e.target !== $('about-close-box'), position);
-    about.addEventListener('keydown', (e) => {
-      if (e.key === 'Escape' || e.key === 'Enter') {
-        e.preventDefault();
-        closeAbout();
-      } else if (e.key === 'Tab') {
-        e.preventDefault();  // OK is the box's only stop
-      }
-    });
   }
 
   // ---- Wiring ----
@@ -462,7 +465,8 @@
     document.addEventListener('keydown', (e) => {
       if (congratulationsOpen) { if (!browserKey(e)) e.preventDefault(); return; }  // a held key leaves it up
       if (menuOpen) { onMenuKeyDown(e); return; }
-      if (aboutOpen || !running || document.activeElement !== canvas) return;
+      if (aboutOpen) { onAboutKeyDown(e); return; }
+      if (!running || document.activeElement !== canvas) return;
       onMachineKeyDown(e);
     });
     document.addEventListener('keyup', (e) => {
@@ -475,7 +479,11 @@
       onMachineKeyUp(e);
     });
     canvas.addEventListener('mouseup', onCanvasMouseUp);
-    canvas.addEventListener('mousedown', () => canvas.focus());
+    // A disabled machine keeps the focus where its box or picture has it.
+    machine.addEventListener('mousedown', (e) => {
+      if (disabled()) e.preventDefault();
+      else if (e.target === canvas) canvas.focus();
+    });
     // The page's own menu replaces the browser's, on the machine and its boxes.
     document.addEventListener('contextmenu', (e) => {
       if (e.target === canvas && e.pointerType === 'touch' && !disabled()) openMenu(e.clientX, e.clientY);
