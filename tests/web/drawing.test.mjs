@@ -9,8 +9,8 @@ let site;
 before(async () => { site = await startBrowser(); });
 after(() => site.close());
 
-async function assertFrame(page, reels, scale, when) {
-    const expected = enlarge(referenceFrame(reels), scale);
+async function assertFrame(page, reels, scale, when, bandHeight = 100) {
+    const expected = enlarge(referenceFrame(reels, bandHeight), scale);
     assert.equal(firstDifference(await canvasPixels(page, '#client'), expected), null, `${when}, scale ${scale}`);
 }
 
@@ -69,4 +69,33 @@ test('reels stand still while the machine is minimised or its tab is hidden', as
     await assertFrame(page, reels, 1, 'visible again');
     assertClean(errors);
     await context.close();
+});
+
+test('a picture that fails to load is skipped: no bands, no congratulations, no panel', async () => {
+    const { context, page, errors, ticks } = await openMachine(site, { missing: ['strip.bmp', 'congrats.bmp'] });
+    const reels = new Reels();
+    reels.shown = [null, null, null, null];  // nothing to draw the bands from
+    await assertFrame(page, reels, 1, 'without the strip', 0);
+    // A match opens nothing; the reels stay stopped until the next key.
+    for (let r = 0; r < 4; ++r) {
+        const wait = reels.ticksUntil(r, 0);
+        await ticks(wait);
+        for (let i = 0; i < wait; ++i) reels.tick();
+        await page.keyboard.press(String(r + 1));
+        reels.running[r] = 0;
+    }
+    await ticks(1);
+    reels.shown = [null, null, null, null];
+    assert.equal(await page.isVisible('#congratulations'), false);
+    await assertFrame(page, reels, 1, 'stopped on a match without its picture', 0);
+    // The browser itself reports the files the test took away, and only those.
+    const missing = /(strip|congrats)\.bmp|Failed to load resource: .* 404/;
+    assert.deepEqual(errors.filter(e => !missing.test(e)), []);
+    await context.close();
+
+    // Without the panel the client area has no size, as on Windows.
+    const bare = await openMachine(site, { missing: ['panel.bmp'] });
+    assert.deepEqual((await bare.page.locator('#machine').boundingBox()), { x: 511, y: 374, width: 2, height: 19 });
+    assert.deepEqual(bare.errors.filter(e => !/panel\.bmp|Failed to load resource: .* 404/.test(e)), []);
+    await bare.context.close();
 });

@@ -49,8 +49,9 @@ export class Reels {
 }
 
 // The frame for those reels: the panel with each reel window's last band
-// and each reel's lamp.
-export function referenceFrame(reels) {
+// and each reel's lamp. Without a strip the bands have no height, and
+// every lamp lands on the first one's place.
+export function referenceFrame(reels, bandHeight = 100) {
     const { panel, strip } = pictures;
     const frame = { width: panel.width, height: panel.height, data: panel.data.slice() };
     const blit = (source, sx, sy, dx, dy, width, height) => {
@@ -61,7 +62,7 @@ export function referenceFrame(reels) {
     };
     for (let r = 0; r < 4; ++r) {
         if (reels.shown[r] !== null) blit(strip, reels.shown[r] * 180, r * 100, 16, 10 + r * 100, 180, 100);
-        blit(reels.running[r] ? pictures.running : pictures.stopped, 0, 0, 210, 50 + r * 100, 16, 16);
+        blit(reels.running[r] ? pictures.running : pictures.stopped, 0, 0, 210, 50 + r * bandHeight, 16, 16);
     }
     return frame;
 }
@@ -74,10 +75,12 @@ export async function startBrowser() {
 }
 
 // A user's session: the page opened at the given query under a held clock,
-// optionally with a settings text already kept. The machine's state
+// optionally with a settings text already kept and some files missing from
+// the site. The machine's state
 // ('running', 'elsewhere', 'closed') shows once it has started.
-export async function openMachine({ server, browser }, { query = '', settings = null, ...options } = {}) {
+export async function openMachine({ server, browser }, { query = '', settings = null, missing = [], ...options } = {}) {
     const context = await newContext(browser, options);
+    for (const name of missing) await context.route(`**/${name}`, route => route.fulfill({ status: 404 }));
     if (settings !== null) {
         await context.addInitScript(text => {
             if (!sessionStorage.getItem('seeded')) {
