@@ -539,7 +539,12 @@
     placeMachine();
     core.start_play(Date.now() >>> 0);
     onTimer();  // the first frame before the timer's first tick
+    performance.mark('muslot-first-frame');
     timer = window.setInterval(onTimer, REFRESH_PERIOD);
+    // For the benchmark only: one whole tick on demand, drawn and shown.
+    if (new URLSearchParams(window.location.search).has('bench')) {
+      window.muslotBench = { tick: () => { core.tick(); present(); } };
+    }
     setUpInput();
     watchScale();
     canvas.focus();
