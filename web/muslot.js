@@ -479,10 +479,12 @@
       onMachineKeyUp(e);
     });
     canvas.addEventListener('mouseup', onCanvasMouseUp);
-    // A disabled machine keeps the focus where its box or picture has it.
+    // A press anywhere on the machine gives its reels the keys, as
+    // activating a window does; a disabled machine leaves the focus in its
+    // box or picture.
     machine.addEventListener('mousedown', (e) => {
-      if (disabled()) e.preventDefault();
-      else if (e.target === canvas) canvas.focus();
+      e.preventDefault();
+      if (!disabled()) canvas.focus();
     });
     // The page's own menu replaces the browser's, on the machine and its boxes.
     document.addEventListener('contextmenu', (e) => {

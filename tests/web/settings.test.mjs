@@ -139,6 +139,7 @@ test('the window opens where it was left, dragged by its caption within the page
     assert.deepEqual(await rectOf(first.page, '#machine'), { ...CENTRE, width: 242, height: 439 });
     assert.deepEqual(await drag(first.page, -1000, -1000), { x: 0, y: 0, width: 242, height: 439 });
     assert.deepEqual(await drag(first.page, 2000, 2000), { x: 782, y: 329, width: 242, height: 439 });
+    assert.equal(await first.page.evaluate(() => document.activeElement.id), 'client', 'the reels have the keys');
     await exitByMenu(first.page);
     assert.equal(await storedSettings(first.page), settingsText(782, 329, 1, 0));
     assertClean(first.errors);
