@@ -2,13 +2,11 @@
 // the rules, and a match opens the congratulations picture, which takes
 // the machine's input until a click or a key release closes it.
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
-import { canvasPixels, firstDifference } from './harness.mjs';
-import { Reels, assertClean, clickClient, openMachine, pictures, pressKeypadDigit, rectOf, startBrowser } from './machine.mjs';
+import { test } from 'node:test';
+import { canvasPixels, firstDifference, session } from './harness.mjs';
+import { Reels, assertClean, clickClient, openMachine, pictures, pressKeypadDigit, rectOf } from './machine.mjs';
 
-let site;
-before(async () => { site = await startBrowser(); });
-after(() => site.close());
+const site = await session();
 
 // Which lamps are red (stopped), read from the canvas after a tick.
 async function stoppedLamps(page, ticks) {

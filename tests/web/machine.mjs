@@ -6,7 +6,7 @@
 import assert from 'node:assert/strict';
 import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { launch, newContext, openPage, readBmp, serve, siteFolder, START_TIME, TICK_MS } from './harness.mjs';
+import { newContext, openPage, readBmp, START_TIME, TICK_MS } from './harness.mjs';
 
 export { TICK_MS };
 
@@ -67,18 +67,11 @@ export function referenceFrame(reels, bandHeight = 100) {
     return frame;
 }
 
-// One browser for a whole test file, with the site served beside it.
-export async function startBrowser() {
-    const server = await serve(siteFolder);
-    const browser = await launch();
-    return { server, browser, close: async () => { await browser.close(); await server.close(); } };
-}
-
 // A user's session: the page opened at the given query under a held clock,
 // optionally with a settings text already kept and some files missing from
 // the site. The machine's state
 // ('running', 'elsewhere', 'closed') shows once it has started.
-export async function openMachine({ server, browser }, { query = '', settings = null, missing = [], ...options } = {}) {
+export async function openMachine({ url, browser }, { query = '', settings = null, missing = [], ...options } = {}) {
     const context = await newContext(browser, options);
     for (const name of missing) await context.route(`**/${name}`, route => route.fulfill({ status: 404 }));
     if (settings !== null) {
@@ -89,7 +82,7 @@ export async function openMachine({ server, browser }, { query = '', settings = 
             }
         }, settings);
     }
-    const tab = await openTab(context, server.url + query);
+    const tab = await openTab(context, url + query);
     return { context, ...tab };
 }
 

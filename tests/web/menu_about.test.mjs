@@ -1,11 +1,10 @@
 // The right-button menu in both languages, the About box and Exit.
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
-import { assertClean, clickClient, openMachine, openTab, rectOf, startBrowser, state, storedSettings } from './machine.mjs';
+import { test } from 'node:test';
+import { session } from './harness.mjs';
+import { assertClean, clickClient, openMachine, rectOf, state, storedSettings } from './machine.mjs';
 
-let site;
-before(async () => { site = await startBrowser(); });
-after(() => site.close());
+const site = await session();
 
 const LANGUAGES = [
     { query: '', menu: ['ﾊﾞｰｼﾞｮﾝ情報...', '終了'], caption: 'ﾊﾞｰｼﾞｮﾝ情報', closed: /再読み込み/ },
