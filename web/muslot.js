@@ -165,13 +165,20 @@
     context.drawImage(back, 0, 0, image.width * scale, image.height * scale);
   }
 
+  function rescale() {
+    const now = Math.max(1, Math.floor(window.devicePixelRatio));
+    if (now === scale) return;
+    scale = now;
+    sizeCanvas(canvas, core.background_width(), core.background_height());
+    present();
+    if (congratulationsOpen) showPicture(congratulations, CONGRATULATIONS);
+  }
+
+  // The window moved to a screen of another density, or the page zoomed.
   function watchScale() {
     const query = window.matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`);
     query.addEventListener('change', () => {
-      scale = Math.max(1, Math.floor(window.devicePixelRatio));
-      sizeCanvas(canvas, core.background_width(), core.background_height());
-      present();
-      if (congratulationsOpen) showPicture(congratulations, CONGRATULATIONS);
+      rescale();
       watchScale();
     }, { once: true });
   }
@@ -507,7 +514,11 @@
     $('minimised').addEventListener('click', restore);
     dragBy($('machine-caption'), (e) => !disabled() && !e.target.classList.contains('caption-box'),
       (x, y) => { if (x !== undefined) moveMachine(x, y); return origin; });
-    window.addEventListener('resize', () => { if (running) moveMachine(origin.x, origin.y); });
+    window.addEventListener('resize', () => {
+      if (!running) return;
+      rescale();
+      moveMachine(origin.x, origin.y);
+    });
     // The browser's end of a session: the page going out of sight or away.
     window.addEventListener('pagehide', writeSettings);
     document.addEventListener('visibilitychange', () => { if (document.hidden) writeSettings(); });
