@@ -118,8 +118,10 @@
 
   // A picture that cannot be fetched or read stays absent, as a missing
   // resource does.
-  async function loadPictures() {
-    const files = await Promise.all(PICTURE_FILES.map((name) => fetchBytes(name).catch(() => null)));
+  function fetchPictures() {
+    return Promise.all(PICTURE_FILES.map((name) => fetchBytes(name).catch(() => null)));
+  }
+  function loadPictures(files) {
     files.forEach((bytes, slot) => {
       if (bytes && toTransfer(bytes)) core.picture_load(slot, bytes.length);
     });
@@ -538,10 +540,13 @@
     return instance.exports;
   }
 
+  // The module and the pictures come down side by side.
   async function startMachine() {
+    const [exports, files] = await Promise.all([loadCore(), fetchPictures()]);
+    core = exports;
     readSettings();
     texts = TEXTS[core.setting(SETTING.Language) === 0 ? 0 : 1];
-    await loadPictures();
+    loadPictures(files);
     scale = Math.max(1, Math.floor(window.devicePixelRatio));
     back = document.createElement('canvas');
     back.width = core.background_width();
@@ -565,7 +570,8 @@
   }
 
   // One machine per browser: a second tab hands over to the first.
-  function runsElsewhere() {
+  async function runsElsewhere() {
+    core = await loadCore();
     readSettings();
     texts = TEXTS[core.setting(SETTING.Language) === 0 ? 0 : 1];
     tell(texts.runsElsewhere);
@@ -574,7 +580,6 @@
 
   async function main() {
     try {
-      core = await loadCore();
       const channel = 'BroadcastChannel' in window ? new BroadcastChannel(CHANNEL_NAME) : null;
       if (!navigator.locks) {  // no way to tell another tab: run here
         await startMachine();
@@ -583,7 +588,7 @@
       await navigator.locks.request(LOCK_NAME, { ifAvailable: true }, async (lock) => {
         if (!lock) {
           if (channel) channel.postMessage('come-forward');
-          runsElsewhere();
+          await runsElsewhere();
           return;
         }
         if (channel) channel.onmessage = (e) => { if (e.data === 'come-forward') comeForward(); };
