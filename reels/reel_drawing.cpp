@@ -17,7 +17,7 @@ void Tick(HWND mainWindow) {
         platform::SelectedPalette palette(target.get(), g_images.palette);
         palette.Realise();
 
-        const int bandHeight = g_images.stripHeight >> 2;
+        const int bandHeight = g_images.stripHeight >> 2;  // as BandHeight() cuts it
         const int figureWidth = g_images.figureWidth;
         ReelBank& bank = g_play.bank;
         for (int r = 0; r < kReelCount; ++r) {

@@ -4,14 +4,9 @@
 
 #include <windows.h>
 
-namespace reels {
+#include "reels/reel_geometry.h"
 
-// Reel windows and lamps on the panel, in client pixels.
-constexpr int kReelWindowLeft = 16;
-constexpr int kReelWindowTop = 10;
-constexpr int kLampLeft = 210;
-constexpr int kLampTop = 50;
-constexpr int kLampSize = 16;
+namespace reels {
 
 // One refresh step: draw every running reel's next figure band and every
 // lamp, advance the running reels, and put the frame on the screen.

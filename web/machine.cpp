@@ -1,0 +1,164 @@
+// The slot machine compiled for the browser: the shared reel rules, DIB
+// reader, placement arithmetic and credit counter, plus what the Win32 glue
+// leaves to Windows there: turning pictures into pixels and drawing a tick
+// into the back buffer. The page's script feeds it input and shows the
+// back buffer; everything it decides is returned, never acted on here.
+#include <cstddef>
+#include <cstdint>
+
+#include "app/placement.h"
+#include "app/settings_keys.h"
+#include "pictures/dib.h"
+#include "reels/reel_bank.h"
+#include "reels/reel_geometry.h"
+#include "ui/credit_counter.h"
+#include "web/pixels.h"
+#include "web/profile_text.h"
+
+#define EXPORT(name) extern "C" __attribute__((export_name(#name)))
+
+namespace {
+
+// The pictures, by the order of their resource ids from the panel on.
+enum Slot { kPanel, kStrip, kLampRunning, kLampStopped, kCongratulations, kSlotCount };
+
+web::Pixels g_pictures[kSlotCount];
+app::Settings g_settings = app::DefaultSettings();
+int32_t g_creditClicks = 0;
+// Results of the calls that answer with a position.
+app::Origin g_origin;
+char g_settingsText[web::kSettingsTextCapacity];
+
+// Everything this module allocates lives until the page goes; only the
+// buffer the script hands picture files through is reused.
+extern "C" unsigned char __heap_base;
+uintptr_t g_heapTop = reinterpret_cast<uintptr_t>(&__heap_base);
+constexpr uintptr_t kPageSize = 65536;
+
+void* Allocate(size_t bytes) {
+    const uintptr_t start = (g_heapTop + 15) & ~uintptr_t{15};
+    if (bytes > UINTPTR_MAX - start) return nullptr;
+    const uintptr_t end = start + bytes;
+    const uintptr_t have = __builtin_wasm_memory_size(0) * kPageSize;
+    if (end > have && __builtin_wasm_memory_grow(0, (end - have + kPageSize - 1) / kPageSize) == SIZE_MAX)
+        return nullptr;
+    g_heapTop = end;
+    return reinterpret_cast<void*>(start);
+}
+
+uint8_t* g_transfer = nullptr;
+size_t g_transferSize = 0;
+
+app::Extent Screen(int32_t width, int32_t height) { return app::Extent{width, height}; }
+
+}  // namespace
+
+// A buffer of at least the given size for the script to copy a file into.
+EXPORT(transfer_buffer) uint8_t* TransferBuffer(uint32_t bytes) {
+    if (bytes > g_transferSize) {
+        g_transfer = static_cast<uint8_t*>(Allocate(bytes));
+        g_transferSize = g_transfer ? bytes : 0;
+    }
+    return g_transfer;
+}
+
+// Decodes the picture file in the transfer buffer into the slot; false,
+// and the picture stays absent, when it cannot be read.
+EXPORT(picture_load) int PictureLoad(int slot, uint32_t bytes) {
+    if (slot < 0 || slot >= kSlotCount || bytes > g_transferSize) return 0;
+    return web::DecodePicture(g_transfer, bytes, Allocate, g_pictures[slot]);
+}
+EXPORT(picture_width) int32_t PictureWidth(int slot) { return g_pictures[slot].width; }
+EXPORT(picture_height) int32_t PictureHeight(int slot) { return g_pictures[slot].height; }
+EXPORT(picture_pixels) uint32_t* PicturePixels(int slot) { return g_pictures[slot].rgba; }
+
+// The panel's size as the placement keeps it, 16 bits unsigned.
+EXPORT(background_width) int32_t BackgroundWidth() { return static_cast<uint16_t>(g_pictures[kPanel].width); }
+EXPORT(background_height) int32_t BackgroundHeight() { return static_cast<uint16_t>(g_pictures[kPanel].height); }
+
+EXPORT(start_play) void StartPlay(uint32_t seed) { reels::StartPlay(reels::g_play, seed); }
+
+// One refresh step into the panel, which is the back buffer: each running
+// reel's next band, every lamp, then the running reels move on.
+EXPORT(tick) void Tick() {
+    web::Pixels& target = g_pictures[kPanel];
+    const web::Pixels& strip = g_pictures[kStrip];
+    const uint16_t stripHeight = static_cast<uint16_t>(strip.height);
+    const int bandHeight = reels::BandHeight(stripHeight);
+    const int figureWidth = static_cast<uint16_t>(strip.width) / reels::kFigureCount;
+    reels::ReelBank& bank = reels::g_play.bank;
+    for (int r = 0; r < reels::kReelCount; ++r) {
+        const int top = r * bandHeight;
+        const web::Pixels* lamp = &g_pictures[kLampStopped];
+        if (bank.running[r]) {
+            web::Copy(target, reels::kReelWindowLeft, top + reels::kReelWindowTop, figureWidth,
+                      bandHeight, strip, figureWidth * bank.position[r], top);
+            lamp = &g_pictures[kLampRunning];
+        }
+        web::Copy(target, reels::kLampLeft, top + reels::kLampTop, reels::kLampSize,
+                  reels::kLampSize, *lamp, 0, 0);
+        if (bank.running[r]) reels::Advance(bank, r);
+    }
+}
+
+// Input, by the rules; 1 when the congratulations picture is to open.
+EXPORT(key_down) void KeyDown(uint32_t virtualKey) { reels::OnKeyDown(reels::g_play, virtualKey); }
+EXPORT(key_up) int KeyUp() {
+    return reels::OnKeyUp(reels::g_play) == reels::Decision::ShowCongratulations;
+}
+EXPORT(left_button_up) int LeftButtonUp(uint32_t packedPosition) {
+    return reels::OnLeftButtonUp(reels::g_play, packedPosition) == reels::Decision::ShowCongratulations;
+}
+EXPORT(reel_running) int ReelRunning(int reel) { return reels::g_play.bank.running[reel & 3]; }
+
+// The About box's credit line: 0 leaves the text, 1 Latin letters, 2 Japanese.
+EXPORT(credit_click) int CreditClick() { return static_cast<int>(ui::CountCreditClick(g_creditClicks)); }
+
+// Settings: read from the kept text, one value at a time by the key order,
+// and the text to keep.
+EXPORT(settings_read) void SettingsRead(uint32_t bytes) {
+    const uint8_t* text = bytes <= g_transferSize ? g_transfer : nullptr;
+    if (!text) bytes = 0;
+    for (const app::SettingKey& key : app::kSettingKeys)
+        g_settings.*key.field = web::ReadProfileInt(text, bytes, app::kSettingsSection, key.name,
+                                                    key.defaultValue);
+}
+EXPORT(setting) int32_t Setting(int index) {
+    return index >= 0 && index < app::kSettingKeyCount ? g_settings.*app::kSettingKeys[index].field : 0;
+}
+EXPORT(set_setting) void SetSetting(int index, int32_t value) {
+    if (index >= 0 && index < app::kSettingKeyCount) g_settings.*app::kSettingKeys[index].field = value;
+}
+EXPORT(settings_text) const char* SettingsText() { return g_settingsText; }
+EXPORT(settings_text_length) uint32_t SettingsTextLength() {
+    return static_cast<uint32_t>(web::FormatSettingsText(g_settings, g_settingsText));
+}
+
+// Placement: answers go to origin_x and origin_y.
+EXPORT(origin_x) int32_t OriginX() { return g_origin.x; }
+EXPORT(origin_y) int32_t OriginY() { return g_origin.y; }
+EXPORT(outer_width) int32_t OuterWidth(int32_t cxBorder) {
+    return app::MainWindowOuterSize(BackgroundWidth(), BackgroundHeight(), {cxBorder, 0, 0}).cx;
+}
+EXPORT(outer_height) int32_t OuterHeight(int32_t cyBorder, int32_t cyCaption) {
+    return app::MainWindowOuterSize(BackgroundWidth(), BackgroundHeight(), {0, cyBorder, cyCaption}).cy;
+}
+EXPORT(initial_position) void InitialPosition(int32_t cx, int32_t cy, int32_t sw, int32_t sh) {
+    g_origin = app::InitialPosition(g_settings.PosX, g_settings.PosY, {cx, cy}, Screen(sw, sh));
+}
+EXPORT(clamp_proposed) void ClampProposed(int32_t x, int32_t y, int32_t cx, int32_t cy, int32_t sw,
+                                          int32_t sh) {
+    g_origin = app::Origin{x, y};
+    app::ClampProposedOrigin(g_origin, {cx, cy}, g_settings.FitPos, Screen(sw, sh));
+}
+EXPORT(remember_position) void RememberPosition(int32_t x, int32_t y, int32_t cx, int32_t cy,
+                                                int minimised) {
+    if (app::ShouldRememberPosition({cx, cy}, minimised != 0)) {
+        g_settings.PosX = x;
+        g_settings.PosY = y;
+    }
+}
+EXPORT(centre_over_owner) void CentreOverOwner(int32_t ox, int32_t oy, int32_t ocx, int32_t ocy,
+                                               int32_t cx, int32_t cy, int32_t sw, int32_t sh) {
+    g_origin = app::CentreOverOwner({ox, oy}, {ocx, ocy}, {cx, cy}, Screen(sw, sh));
+}

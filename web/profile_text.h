@@ -1,0 +1,28 @@
+// The settings text as the browser keeps it: the [MUSlot] section and keys
+// of the settings file, read the way the Windows profile functions read
+// theirs, so that a damaged text gives what it gives there.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "app/settings_keys.h"
+
+namespace web {
+
+// The integer of key in section of text[0 .. size), or defaultValue when the
+// section, the key or its value is missing. Names compare without letter
+// case; the first section and the first key of a name count; a value is read
+// as a decimal with an optional sign, wrapping modulo 2^32, up to its first
+// other character.
+int32_t ReadProfileInt(const uint8_t* text, size_t size, const char* section, const char* key,
+                       int32_t defaultValue);
+
+// Room for the whole text: the section line and four keys of at most ten digits.
+constexpr size_t kSettingsTextCapacity = 96;
+
+// The whole text in the order the keys are written, CR LF after each line;
+// returns its length.
+size_t FormatSettingsText(const app::Settings& settings, char* out);
+
+}  // namespace web
