@@ -808,14 +808,20 @@ ResourceUse MeasureResourceUse(HANDLE process) {
     DWORD user = GetGuiResources(process, GR_USEROBJECTS);
     std::vector<DWORD> byType;
     if (gdi == 0) {
-        // A refresh tick holds two memory contexts for a moment; the least
-        // of a few readings leaves them out.
-        for (int reading = 0; reading < 3; ++reading) {
+        // A refresh tick holds two memory contexts for a moment, and a window
+        // just closed may still be handing back its objects: the least of
+        // readings 40 ms apart, once three have found it (at most a second),
+        // leaves both out.
+        constexpr int kReadings = 25, kAgreeing = 3;
+        for (int reading = 0, agreeing = 0; reading < kReadings && agreeing < kAgreeing; ++reading) {
             if (reading > 0) Sleep(40);
             std::vector<DWORD> now = GdiTableObjectsByType(process);
             if (reading == 0 || Total(now) < gdi) {
                 gdi = Total(now);
                 byType = std::move(now);
+                agreeing = 1;
+            } else if (Total(now) == gdi) {
+                ++agreeing;
             }
         }
     }
