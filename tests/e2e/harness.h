@@ -190,9 +190,10 @@ void ExpectNoObjectGrowth(const ResourceUse& before, const ResourceUse& after);
 // prints what was measured.
 void ExpectNoGrowth(const ResourceUse& before, HANDLE process);
 // Does `action` `times` times and expects no growth over them. The baseline
-// is taken once the counts stop growing over a few actions: Wine 10 makes
-// objects of its own over the first actions of a kind, while a leak grows
-// with every action and so still shows in the `times` that follow.
+// is taken once the counts have stayed flat over twenty actions (at most
+// after eighty): Wine 10 makes objects of its own over the first actions of
+// a kind, while a leak grows with every action and so still shows in the
+// `times` that follow.
 void ExpectNoGrowthOver(int times, HANDLE process, const std::function<void()>& action);
 
 // The pictures carried in the executable, decoded to RGB.
