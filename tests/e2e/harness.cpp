@@ -406,9 +406,17 @@ bool Muslot::Start(int showCommand) {
         FreeEnvironmentStringsA(block);
         environment.append("WINEDEBUG=").append(trace).push_back('\0');
     }
-    return CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0,
-                          environment.empty() ? nullptr : &environment[0], nullptr, &startup,
-                          &process_) != FALSE;
+    // Once, right after a fresh prefix was made, Wine refused a process
+    // outright; a second try tells that from an executable it cannot start.
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0,
+                           environment.empty() ? nullptr : &environment[0], nullptr, &startup, &process_))
+            return true;
+        std::printf("starting muslot.exe failed (attempt %d): error %lu\n", attempt,
+                    static_cast<unsigned long>(GetLastError()));
+        Sleep(500);
+    }
+    return false;
 }
 
 HWND Muslot::WaitForMainWindow(DWORD timeoutMs) {
