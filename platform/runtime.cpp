@@ -1,7 +1,7 @@
 // The two C library functions the compiler calls for block copies and
-// fills, for muslot.exe, which links no C library. Built without the
-// compiler's own knowledge of them, which would turn these loops back into
-// calls to themselves.
+// fills, for muslot.exe and the web page's module, which link no C
+// library. Built without the compiler's own knowledge of them, which would
+// turn these loops back into calls to themselves.
 #include <cstddef>
 
 extern "C" void* memcpy(void* destination, const void* source, size_t count) {
