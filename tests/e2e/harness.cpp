@@ -492,10 +492,15 @@ HWND Muslot::OpenMenu(int x, int y, DWORD timeoutMs) const {
 
 HWND Muslot::OpenAbout() const {
     HWND menu = OpenMenu();
-    if (!menu) return nullptr;
-    ClickMenuItem(menu, true);
     HWND box = nullptr;
-    WaitFor([&] { return (box = AboutBox()) != nullptr; });
+    // Wine now and then loses the click on the item and the menu stays up
+    // (seen once in some three hundred openings); a user would click again.
+    for (int attempt = 0; attempt < 2 && menu; ++attempt) {
+        ClickMenuItem(menu, true);
+        if (WaitFor([&] { return (box = AboutBox()) != nullptr; }, 2500)) return box;
+        menu = OpenMenuWindow();
+    }
+    WaitFor([&] { return (box = AboutBox()) != nullptr; }, 2500);
     return box;
 }
 
