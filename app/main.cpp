@@ -4,7 +4,7 @@
 #include "app/shell.h"
 #include "pictures/picture_set.h"
 #include "platform/gdi_guards.h"
-#include "reels/reel_bank.h"
+#include "core/reel_bank.h"
 #include "reels/reel_drawing.h"
 #include "res/ids.h"
 #include "service/service_window.h"

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/shell.h"
+#include "core/settings_text.h"
 
 namespace app {
 
@@ -19,8 +20,7 @@ void WriteSettings() {
     // Failures (a read-only file, no rights on the directory) are ignored.
     for (const SettingKey& key : kSettingKeys) {
         char value[kSettingValueSize];
-        wsprintfA(value, kSettingValueFormat,
-                  static_cast<unsigned>(static_cast<uint32_t>(g_settings.*key.field)));
+        FormatSettingValue(g_settings.*key.field, value);
         WritePrivateProfileStringA(kSettingsSection, key.name, value, kSettingsFile);
     }
 }

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "platform/ui_text.h"
 
 namespace app {

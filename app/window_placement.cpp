@@ -1,7 +1,7 @@
 // Sizing and placing the main window, and keeping windows on the screen.
 #include <windows.h>
 
-#include "app/placement.h"
+#include "core/placement.h"
 #include "app/shell.h"
 #include "pictures/picture_set.h"
 

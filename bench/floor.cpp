@@ -1,7 +1,8 @@
 #include "bench/floor.h"
 
 #include "bench/measure.h"
-#include "reels/reel_bank.h"
+#include "core/reel_bank.h"
+#include "core/geometry.h"
 #include "reels/reel_drawing.h"
 
 namespace bench {

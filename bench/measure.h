@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "reels/reel_bank.h"
+#include "core/reel_bank.h"
 #include "reels/reel_drawing.h"
 
 namespace bench {

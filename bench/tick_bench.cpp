@@ -12,7 +12,7 @@
 #include "bench/floor.h"
 #include "bench/measure.h"
 #include "pictures/picture_set.h"
-#include "reels/reel_bank.h"
+#include "core/reel_bank.h"
 #include "reels/reel_drawing.h"
 #include "ui/context_menu.h"
 

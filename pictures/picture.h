@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "pictures/dib.h"
+#include "core/dib.h"
 
 namespace pictures {
 

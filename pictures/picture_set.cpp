@@ -3,7 +3,7 @@
 #include "app/shell.h"
 #include "pictures/picture.h"
 #include "platform/gdi_guards.h"
-#include "reels/reel_bank.h"
+#include "core/reel_bank.h"
 #include "res/ids.h"
 
 namespace pictures {

@@ -1,12 +1,55 @@
 #include "reels/reel_drawing.h"
 
+#include "core/reel_bank.h"
+#include "core/tick.h"
 #include "pictures/picture_set.h"
 #include "platform/gdi_guards.h"
-#include "reels/reel_bank.h"
 
 namespace reels {
 
 using pictures::g_images;
+
+namespace {
+
+// The tick's two memory contexts: the back buffer it draws into, and the
+// source the pictures are selected into in turn.
+struct GdiSurface {
+    HDC target;
+    HDC source;
+    HGDIOBJ sourceFirst;  // what the source held before a reel's first select
+};
+
+HBITMAP BitmapOf(Picture picture) {
+    switch (picture) {
+    case Picture::Strip: return g_images.bitmap[pictures::kStrip];
+    case Picture::LampRunning: return g_images.bitmap[pictures::kLampRunning];
+    case Picture::LampStopped: break;
+    }
+    return g_images.bitmap[pictures::kLampStopped];
+}
+
+void SelectPicture(void* context, Picture picture) {
+    auto& surface = *static_cast<GdiSurface*>(context);
+    HBITMAP bitmap = BitmapOf(picture);
+    if (!surface.source || !bitmap) return;
+    HGDIOBJ replaced = SelectObject(surface.source, bitmap);
+    if (!surface.sourceFirst) surface.sourceFirst = replaced;
+}
+
+void CopyPicture(void* context, int x, int y, int width, int height, int sourceX, int sourceY) {
+    auto& surface = *static_cast<GdiSurface*>(context);
+    BitBlt(surface.target, x, y, width, height, surface.source, sourceX, sourceY, SRCCOPY);
+}
+
+void RestoreSource(void* context) {
+    auto& surface = *static_cast<GdiSurface*>(context);
+    if (surface.sourceFirst) SelectObject(surface.source, surface.sourceFirst);
+    surface.sourceFirst = nullptr;
+}
+
+constexpr DrawingApi kGdiDrawing = {SelectPicture, CopyPicture, RestoreSource};
+
+}  // namespace
 
 void Tick(HWND mainWindow) {
     {
@@ -16,27 +59,9 @@ void Tick(HWND mainWindow) {
         platform::SelectedObject background(target.get(), g_images.bitmap[pictures::kBackground]);
         platform::SelectedPalette palette(target.get(), g_images.palette);
         palette.Realise();
-
-        const int bandHeight = g_images.stripHeight >> 2;  // as BandHeight() cuts it
-        const int figureWidth = g_images.figureWidth;
-        ReelBank& bank = g_play.bank;
-        for (int r = 0; r < kReelCount; ++r) {
-            const int top = r * bandHeight;
-            HBITMAP lamp = g_images.bitmap[pictures::kLampStopped];
-            platform::SelectedObject sourceBitmap(source.get(), g_images.bitmap[pictures::kStrip]);
-            if (bank.running[r]) {
-                BitBlt(target.get(), kReelWindowLeft, top + kReelWindowTop, figureWidth,
-                       bandHeight, source.get(), figureWidth * bank.position[r], top, SRCCOPY);
-                lamp = g_images.bitmap[pictures::kLampRunning];
-            }
-            // The lamp takes the strip's place; putting the strip back first
-            // would cost a selection of the large strip on every band.
-            sourceBitmap.Switch(lamp);
-            BitBlt(target.get(), kLampLeft, top + kLampTop, kLampSize, kLampSize, source.get(), 0,
-                   0, SRCCOPY);
-            // A running reel moves on after it has been drawn.
-            if (bank.running[r]) Advance(bank, r);
-        }
+        GdiSurface surface{target.get(), source.get(), nullptr};
+        DrawTick(g_play.bank, StripMeasure{g_images.stripHeight, g_images.figureWidth}, kGdiDrawing,
+                 &surface);
     }
     // Put the frame on the screen within this tick.
     InvalidateRect(mainWindow, nullptr, FALSE);

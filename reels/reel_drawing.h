@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include "reels/reel_geometry.h"
-
 namespace reels {
 
 // One refresh step: draw every running reel's next figure band and every

@@ -1,6 +1,7 @@
 #include "service/service_window.h"
 
 #include "app/shell.h"
+#include "core/placement.h"
 #include "platform/gdi_guards.h"
 #include "res/ids.h"
 
@@ -120,11 +121,12 @@ void Open(HWND parent) {
     g_service.height = layout.height;
     pictures::UnlockPicture(g_service.picture);
 
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - g_service.width) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - g_service.height) / 2;
-    g_service.window = CreateWindowExA(0, kServiceClassName, "", WS_POPUP | WS_VISIBLE, x, y,
-                                       g_service.width, g_service.height, parent, nullptr,
-                                       app::g_shell.instance, nullptr);
+    const app::Origin origin = app::CentreOnScreen(
+        {g_service.width, g_service.height},
+        {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    g_service.window = CreateWindowExA(0, kServiceClassName, "", WS_POPUP | WS_VISIBLE, origin.x,
+                                       origin.y, g_service.width, g_service.height, parent,
+                                       nullptr, app::g_shell.instance, nullptr);
     if (!g_service.window) {
         ReleasePictureAndPalette();  // no window will ever release them
         return;

@@ -2,13 +2,13 @@
 // hiding the credit line's little game.
 #include <windows.h>
 
-#include "app/placement.h"
+#include "core/placement.h"
 #include "app/shell.h"
 #include "platform/gdi_guards.h"
 #include "platform/ui_text.h"
 #include "res/ids.h"
 #include "ui/context_menu.h"
-#include "ui/credit_counter.h"
+#include "core/credit_counter.h"
 
 namespace ui {
 namespace {

@@ -6,14 +6,14 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/placement.h"
-#include "app/settings_keys.h"
-#include "pictures/dib.h"
-#include "reels/reel_bank.h"
-#include "reels/reel_geometry.h"
-#include "ui/credit_counter.h"
+#include "core/placement.h"
+#include "core/settings.h"
+#include "core/dib.h"
+#include "core/reel_bank.h"
+#include "core/tick.h"
+#include "core/credit_counter.h"
+#include "core/settings_text.h"
 #include "web/pixels.h"
-#include "web/profile_text.h"
 
 #define EXPORT(name) extern "C" __attribute__((export_name(#name)))
 
@@ -27,7 +27,7 @@ app::Settings g_settings = app::DefaultSettings();
 int32_t g_creditClicks = 0;
 // Results of the calls that answer with a position.
 app::Origin g_origin;
-char g_settingsText[web::kSettingsTextCapacity];
+char g_settingsText[app::kSettingsTextCapacity];
 
 // Everything this module allocates lives until the page goes; only the
 // buffer the script hands picture files through is reused.
@@ -78,27 +78,39 @@ EXPORT(background_height) int32_t BackgroundHeight() { return static_cast<uint16
 
 EXPORT(start_play) void StartPlay(uint32_t seed) { reels::StartPlay(reels::g_play, seed); }
 
-// One refresh step into the panel, which is the back buffer: each running
-// reel's next band, every lamp, then the running reels move on.
+namespace {
+
+// The tick's copies between pixel buffers: into the panel, which is the
+// back buffer, from the picture selected last.
+struct PixelSurface {
+    web::Pixels* target;
+    const web::Pixels* source;
+};
+
+void SelectPicture(void* context, reels::Picture picture) {
+    const Slot slot = picture == reels::Picture::Strip         ? kStrip
+                      : picture == reels::Picture::LampRunning ? kLampRunning
+                                                               : kLampStopped;
+    static_cast<PixelSurface*>(context)->source = &g_pictures[slot];
+}
+void CopyPicture(void* context, int x, int y, int width, int height, int sourceX, int sourceY) {
+    auto& surface = *static_cast<PixelSurface*>(context);
+    web::Copy(*surface.target, x, y, width, height, *surface.source, sourceX, sourceY);
+}
+void RestoreSource(void*) {}  // pixel buffers are not selected into anything
+
+constexpr reels::DrawingApi kPixelDrawing = {SelectPicture, CopyPicture, RestoreSource};
+
+}  // namespace
+
+// One refresh step into the panel, the back buffer, by the one tick.
 EXPORT(tick) void Tick() {
-    web::Pixels& target = g_pictures[kPanel];
     const web::Pixels& strip = g_pictures[kStrip];
-    const uint16_t stripHeight = static_cast<uint16_t>(strip.height);
-    const int bandHeight = reels::BandHeight(stripHeight);
-    const int figureWidth = static_cast<uint16_t>(strip.width) / reels::kFigureCount;
-    reels::ReelBank& bank = reels::g_play.bank;
-    for (int r = 0; r < reels::kReelCount; ++r) {
-        const int top = r * bandHeight;
-        const web::Pixels* lamp = &g_pictures[kLampStopped];
-        if (bank.running[r]) {
-            web::Copy(target, reels::kReelWindowLeft, top + reels::kReelWindowTop, figureWidth,
-                      bandHeight, strip, figureWidth * bank.position[r], top);
-            lamp = &g_pictures[kLampRunning];
-        }
-        web::Copy(target, reels::kLampLeft, top + reels::kLampTop, reels::kLampSize,
-                  reels::kLampSize, *lamp, 0, 0);
-        if (bank.running[r]) reels::Advance(bank, r);
-    }
+    PixelSurface surface{&g_pictures[kPanel], nullptr};
+    reels::DrawTick(reels::g_play.bank,
+                    {static_cast<uint16_t>(strip.height),
+                     static_cast<uint16_t>(strip.width) / reels::kFigureCount},
+                    kPixelDrawing, &surface);
 }
 
 // Input, by the rules; 1 when the congratulations picture is to open.
@@ -120,7 +132,7 @@ EXPORT(settings_read) void SettingsRead(uint32_t bytes) {
     const uint8_t* text = bytes <= g_transferSize ? g_transfer : nullptr;
     if (!text) bytes = 0;
     for (const app::SettingKey& key : app::kSettingKeys)
-        g_settings.*key.field = web::ReadProfileInt(text, bytes, app::kSettingsSection, key.name,
+        g_settings.*key.field = app::ReadProfileInt(text, bytes, app::kSettingsSection, key.name,
                                                     key.defaultValue);
 }
 EXPORT(setting) int32_t Setting(int index) {
@@ -131,7 +143,7 @@ EXPORT(set_setting) void SetSetting(int index, int32_t value) {
 }
 EXPORT(settings_text) const char* SettingsText() { return g_settingsText; }
 EXPORT(settings_text_length) uint32_t SettingsTextLength() {
-    return static_cast<uint32_t>(web::FormatSettingsText(g_settings, g_settingsText));
+    return static_cast<uint32_t>(app::FormatSettingsText(g_settings, g_settingsText));
 }
 
 // Placement: answers go to origin_x and origin_y.

@@ -1,6 +1,6 @@
 #include "web/pixels.h"
 
-#include "pictures/dib.h"
+#include "core/dib.h"
 
 namespace web {
 namespace {

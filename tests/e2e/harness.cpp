@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
-#include "pictures/dib.h"
+#include "core/dib.h"
 
 #ifndef MUSLOT_EXE
 #error "MUSLOT_EXE must name the built muslot.exe"

@@ -9,8 +9,8 @@
 #include <memory>
 #include <sstream>
 
-#include "app/placement.h"
-#include "app/settings.h"
+#include "core/placement.h"
+#include "core/settings_text.h"
 #include "tests/e2e/harness.h"
 
 using namespace e2e;
@@ -248,9 +248,13 @@ void RunCase(const HostileCase& c) {
         EXPECT_EQ(before, ReadSettingsText()) << "an unwritable file changed";
         return;
     }
-    const std::vector<std::string> written = {
-        "posx=" + app::FormatSettingValue(rect.left), "posy=" + app::FormatSettingValue(rect.top),
-        "fitpos=" + app::FormatSettingValue(read.FitPos), "language=" + app::FormatSettingValue(read.Language)};
+    const auto value = [](int32_t v) {
+        char text[app::kSettingValueSize];
+        return std::string(text, app::FormatSettingValue(v, text));
+    };
+    const std::vector<std::string> written = {"posx=" + value(rect.left), "posy=" + value(rect.top),
+                                              "fitpos=" + value(read.FitPos),
+                                              "language=" + value(read.Language)};
     EXPECT_EQ(KeysAfterWrite(before, written), FirstSectionKeys(TextOf(ReadSettingsText())));
 }
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "pictures/dib.h"
+#include "core/dib.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "pictures/dib.h"
+#include "core/dib.h"
 #include "tests/e2e/harness.h"
 
 using namespace e2e;

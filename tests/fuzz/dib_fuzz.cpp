@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "pictures/dib.h"
+#include "core/dib.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "pictures/dib.h"
+#include "core/dib.h"
 
 using namespace pictures;
 

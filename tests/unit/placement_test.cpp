@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/placement.h"
+#include "core/placement.h"
 
 using namespace app;
 

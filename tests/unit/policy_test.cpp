@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "app/ctl3d_policy.h"
-#include "ui/credit_counter.h"
+#include "core/credit_counter.h"
 
 TEST(Ctl3dPolicy, OnlyWin32sAndEarlyNtLookForTheLibrary) {
     EXPECT_TRUE(app::PlatformWantsCtl3d(app::kPlatformWin32s, 3));   // Win32s on Windows 3.1

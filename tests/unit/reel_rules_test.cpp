@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "reels/reel_bank.h"
+#include "core/reel_bank.h"
 
 using namespace reels;
 

@@ -1,15 +1,31 @@
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
+#include <string>
+
+#include "core/settings_text.h"
 
 using namespace app;
 
+namespace {
+
+std::string Value(int32_t value) {
+    char text[kSettingValueSize];
+    return std::string(text, FormatSettingValue(value, text));
+}
+
+std::string FileText(const Settings& settings) {
+    char text[kSettingsTextCapacity];
+    return std::string(text, FormatSettingsText(settings, text));
+}
+
+}  // namespace
+
 TEST(SettingsText, ValuesAreWrittenAsUnsignedDecimals) {
-    EXPECT_EQ("4294967295", FormatSettingValue(-1));
-    EXPECT_EQ("4294967286", FormatSettingValue(-10));
-    EXPECT_EQ("0", FormatSettingValue(0));
-    EXPECT_EQ("2147483647", FormatSettingValue(2147483647));
-    EXPECT_EQ("2147483648", FormatSettingValue(INT32_MIN));
+    EXPECT_EQ("4294967295", Value(-1));
+    EXPECT_EQ("4294967286", Value(-10));
+    EXPECT_EQ("0", Value(0));
+    EXPECT_EQ("2147483647", Value(2147483647));
+    EXPECT_EQ("2147483648", Value(INT32_MIN));
 }
 
 TEST(SettingsText, DefaultsAndTheFileAfterAFirstRun) {
@@ -19,13 +35,13 @@ TEST(SettingsText, DefaultsAndTheFileAfterAFirstRun) {
     EXPECT_EQ(1, settings.FitPos);
     EXPECT_EQ(0, settings.Language);
     EXPECT_EQ("[MUSlot]\r\nPosX=4294967295\r\nPosY=4294967295\r\nFitPos=1\r\nLanguage=0\r\n",
-              SettingsFileText(settings));
+              FileText(settings));
 
     // Centred on 1024 x 768 with caption 18 and borders 1.
     settings.PosX = 391;
     settings.PosY = 164;
     EXPECT_EQ("[MUSlot]\r\nPosX=391\r\nPosY=164\r\nFitPos=1\r\nLanguage=0\r\n",
-              SettingsFileText(settings));
+              FileText(settings));
 }
 
 TEST(SettingsText, KeysAreInTheirFixedOrder) {

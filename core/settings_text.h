@@ -1,14 +1,15 @@
-// The settings text as the browser keeps it: the [MUSlot] section and keys
-// of the settings file, read the way the Windows profile functions read
-// theirs, so that a damaged text gives what it gives there.
+// The settings file's text: the [MUSlot] section and its keys, read the
+// way the Windows profile functions read theirs, so that a damaged text
+// gives what it gives there, and written as they leave a new file. The
+// browser keeps this text; Windows reads and writes the file itself.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "app/settings_keys.h"
+#include "core/settings.h"
 
-namespace web {
+namespace app {
 
 // The integer of key in section of text[0 .. size), or defaultValue when the
 // section, the key or its value is missing. Names compare without letter
@@ -23,6 +24,10 @@ constexpr size_t kSettingsTextCapacity = 96;
 
 // The whole text in the order the keys are written, CR LF after each line;
 // returns its length.
-size_t FormatSettingsText(const app::Settings& settings, char* out);
+size_t FormatSettingsText(const Settings& settings, char* out);
 
-}  // namespace web
+// One value as the file stores it (kSettingValueFormat), terminated; returns
+// its length. out has room for kSettingValueSize characters.
+size_t FormatSettingValue(int32_t value, char* out);
+
+}  // namespace app

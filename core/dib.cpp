@@ -1,4 +1,4 @@
-#include "pictures/dib.h"
+#include "core/dib.h"
 
 namespace pictures {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/placement.h"
+#include "core/placement.h"
 
 namespace app {
 namespace {

@@ -5,15 +5,9 @@
 
 #include <cstdint>
 
+#include "core/geometry.h"
+
 namespace reels {
-
-constexpr int kReelCount = 4;
-constexpr int kFigureCount = 12;
-
-// Click bands: four bands of 100 rows from y = 10, fixed whatever the strip.
-constexpr uint32_t kFirstBandTop = 10;
-constexpr uint32_t kLastBandBottom = 409;
-constexpr uint32_t kClickBandHeight = 100;
 
 // Virtual-key codes that stop reels: main keyboard 1-4 and keypad 1-4.
 constexpr uint32_t kKeyMain1 = 0x31;

@@ -38,9 +38,8 @@ constexpr Settings DefaultSettings() {
     return settings;
 }
 
-// The format a value is stored in: the unsigned decimal form of the 32-bit
-// word, so -1 is written as 4294967295.
-constexpr char kSettingValueFormat[] = "%u";
+// A value is stored as the unsigned decimal form of the 32-bit word, so -1
+// is written as 4294967295 (FormatSettingValue).
 // Room for the longest value, 4294967295, and its terminator.
 constexpr int kSettingValueSize = 11;
 

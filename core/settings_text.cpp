@@ -1,6 +1,6 @@
-#include "web/profile_text.h"
+#include "core/settings_text.h"
 
-namespace web {
+namespace app {
 namespace {
 
 // The value buffer the profile reader fills before it parses a number.
@@ -89,29 +89,4 @@ int32_t ReadProfileInt(const uint8_t* text, size_t size, const char* section, co
     return defaultValue;
 }
 
-size_t FormatSettingsText(const app::Settings& settings, char* out) {
-    size_t n = 0;
-    auto put = [&](const char* s) {
-        while (*s) out[n++] = *s++;
-    };
-    put("[");
-    put(app::kSettingsSection);
-    put("]\r\n");
-    for (const app::SettingKey& key : app::kSettingKeys) {
-        put(key.name);
-        put("=");
-        // "%u": the 32-bit word unsigned, so -1 is 4294967295.
-        uint32_t value = static_cast<uint32_t>(settings.*key.field);
-        char digits[app::kSettingValueSize];
-        size_t count = 0;
-        do {
-            digits[count++] = static_cast<char>('0' + value % 10);
-            value /= 10;
-        } while (value != 0);
-        while (count > 0) out[n++] = digits[--count];
-        put("\r\n");
-    }
-    return n;
-}
-
-}  // namespace web
+}  // namespace app

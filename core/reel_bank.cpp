@@ -1,4 +1,4 @@
-#include "reels/reel_bank.h"
+#include "core/reel_bank.h"
 
 namespace reels {
 
