@@ -170,7 +170,8 @@ EXPORT(centre_over_owner) const app::Origin* CentreOverOwner(int32_t ox, int32_t
 // The program's texts and ids for the page, one "name=value" line each
 // (UTF-8, LF, NUL-terminated): the caption, the menu items in order as
 // menu.<popup>.<command id> (popup 0 Japanese, 1 English), the About box's
-// texts, the credit texts by credit_click's answer, the settings' indices.
+// texts, the credit texts by credit_click's answer, the command ids, the
+// settings file's name and the settings' indices for setting/set_setting.
 namespace {
 
 #define MUSLOT_DIGITS(id) #id
@@ -193,7 +194,7 @@ constexpr char kTexts[] =
     "credit.2=" TXT_CREDIT_JAPANESE "\n"
     "id.about=" MUSLOT_NUMBER(ID_ABOUT) "\n"
     "id.exit=" MUSLOT_NUMBER(ID_EXIT) "\n";
-// Each key adds "setting.<name>=<index>" and LF, its index one digit.
+// The file's name, then each key as "setting.<name>=<index>" (one digit).
 static_assert(app::kSettingKeyCount <= 10, "one digit per index");
 constexpr size_t SettingLinesSize() {
     size_t size = 0;
@@ -201,7 +202,7 @@ constexpr size_t SettingLinesSize() {
         size += sizeof "setting.=0\n" - 1;
         for (const char* c = key.name; *c; ++c) ++size;
     }
-    return size;
+    return size + sizeof "settings.file=\n" + sizeof app::kSettingsFile;
 }
 char g_texts[sizeof kTexts + SettingLinesSize()];
 
@@ -215,6 +216,7 @@ char* Append(char* out, const char* text) {
 EXPORT(texts) const char* Texts() {
     if (g_texts[0]) return g_texts;
     char* out = Append(g_texts, kTexts);
+    out = Append(Append(Append(out, "settings.file="), app::kSettingsFile), "\n");
     for (int i = 0; i < app::kSettingKeyCount; ++i) {
         const char line[] = {'=', static_cast<char>('0' + i), '\n', '\0'};
         out = Append(Append(Append(out, "setting."), app::kSettingKeys[i].name), line);
