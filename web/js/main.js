@@ -2,7 +2,9 @@
 // core compiled to WebAssembly (muslot.wasm), which decides; these modules
 // only show what it decides. Start-up sets everything up and returns.
 import { core, language, loadCore, text } from './core.js';
-import { closeWindow, focusReels, machine, placeMachine, restore, session, setUpFrame } from './machine_window.js';
+import {
+  canvas, closeWindow, focusReels, machine, placeMachine, restore, session, setUpFrame,
+} from './machine_window.js';
 import { inputBlocked, redrawCongratulations, setUpOverlays } from './overlays.js';
 import { fetchPictures, loadPictures, present, rescale, setUpScreen, watchScale } from './pictures.js';
 import { setUpInput } from './input.js';
@@ -99,7 +101,7 @@ async function startMachine() {
   window.addEventListener('pagehide', saveSettings);
   document.addEventListener('visibilitychange', () => { if (document.hidden) saveSettings(); });
   watchScale(rescaleAll);
-  document.getElementById('client').focus();
+  canvas.focus();
   document.body.dataset.state = 'running';
 }
 

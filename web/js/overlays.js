@@ -5,7 +5,9 @@ import { commandId, core, language, menuItems, position, text } from './core.js'
 import { canvas, dragBy, focusReels, ownerRect, session, viewport } from './machine_window.js';
 import { CONGRATULATIONS, showPicture } from './pictures.js';
 
-export const Overlay = Object.freeze({ None: 'none', Menu: 'menu', About: 'about', Congratulations: 'congratulations' });
+export const Overlay = Object.freeze({
+  None: 'none', Menu: 'menu', About: 'about', Congratulations: 'congratulations',
+});
 
 const $ = (id) => document.getElementById(id);
 const menu = $('menu');
