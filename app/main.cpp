@@ -6,7 +6,7 @@
 #include "platform/gdi_guards.h"
 #include "core/reel_bank.h"
 #include "reels/reel_drawing.h"
-#include "res/ids.h"
+#include "core/ids.h"
 #include "service/service_window.h"
 #include "ui/context_menu.h"
 

@@ -4,7 +4,9 @@
 #include <windows.h>
 
 #include "core/settings.h"
+#include "core/texts.h"
 #include "platform/ui_text.h"
+#include "ui/shift_jis_texts.h"
 
 namespace app {
 
@@ -25,9 +27,7 @@ extern Settings g_settings;
 // on code page 932 is the same object an ANSI copy opens by the Shift-JIS
 // bytes.
 constexpr char kMainClassName[] = "MurasuSlot32WClass";
-constexpr platform::UiText kMainCaption{
-    "\x83\x7C\x83\x8B\x83\x6A\x83\x4A\x83\x58\x83\x8D\x83\x62\x83\x67",
-    L"\u30DD\u30EB\u30CB\u30AB\u30B9\u30ED\u30C3\u30C8"};  // ポルニカスロット
+constexpr platform::UiText kMainCaption{ui::kCaptionShiftJis, L"" TXT_CAPTION};
 
 void ReadSettings();
 void WriteSettings();

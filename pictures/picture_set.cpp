@@ -4,7 +4,7 @@
 #include "pictures/picture.h"
 #include "platform/gdi_guards.h"
 #include "core/reel_bank.h"
-#include "res/ids.h"
+#include "core/ids.h"
 
 namespace pictures {
 

@@ -4,7 +4,7 @@
 // Markdown section.
 //
 //   node scripts/bench-web.mjs <site folder> [--quick]
-import { readdirSync, readFileSync } from 'node:fs';
+import { readdirSync, readFileSync, statSync } from 'node:fs';
 import { extname, join } from 'node:path';
 import { gzipSync } from 'node:zlib';
 import { launch, serve } from '../tests/web/harness.mjs';
@@ -85,7 +85,8 @@ async function firstFrame(browser, url) {
 function weight() {
     const parts = { code: /\.(js|wasm)$/, pictures: /\.(bmp|ico|png)$/, page: /\.(html|css)$/ };
     const sizes = {};
-    for (const name of readdirSync(site).sort()) {
+    for (const name of readdirSync(site, { recursive: true }).sort()) {
+        if (!statSync(join(site, name)).isFile()) continue;  // js/ and its modules
         const part = Object.keys(parts).find(key => parts[key].test(extname(name))) ?? 'not loaded by the page';
         const bytes = readFileSync(join(site, name));
         const entry = sizes[part] ??= { files: [], raw: 0, gzipped: 0 };

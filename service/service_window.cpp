@@ -3,7 +3,7 @@
 #include "app/shell.h"
 #include "core/placement.h"
 #include "platform/gdi_guards.h"
-#include "res/ids.h"
+#include "core/ids.h"
 
 namespace service {
 

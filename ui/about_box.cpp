@@ -4,23 +4,21 @@
 
 #include "core/placement.h"
 #include "app/shell.h"
+#include "core/ids.h"
+#include "core/texts.h"
 #include "platform/gdi_guards.h"
 #include "platform/ui_text.h"
-#include "res/ids.h"
 #include "ui/context_menu.h"
 #include "core/credit_counter.h"
+#include "ui/shift_jis_texts.h"
 
 namespace ui {
 namespace {
 
 constexpr WPARAM kMoveByCaption = 0xF012;  // SC_MOVE with the caption hit code
-constexpr platform::UiText kJapaneseCaption{
-    "\xCA\xDE\xB0\xBC\xDE\xAE\xDD\x8F\xEE\x95\xF1",
-    L"\uFF8A\uFF9E\uFF70\uFF7C\uFF9E\uFF6E\uFF9D\u60C5\u5831"};  // ﾊﾞｰｼﾞｮﾝ情報
-constexpr platform::UiText kLatinCredit{"Programmed by Velnor", L"Programmed by Velnor"};
-constexpr platform::UiText kJapaneseCredit{
-    "Programmed by \x82\xD8\x82\xE9\x82\xD8\x82\xE9",
-    L"Programmed by \u307A\u308B\u307A\u308B"};  // ぺるぺる
+constexpr platform::UiText kJapaneseCaption{kAboutCaptionShiftJis, L"" TXT_ABOUT_CAPTION_JA};
+constexpr platform::UiText kLatinCredit{TXT_CREDIT_LATIN, L"" TXT_CREDIT_LATIN};
+constexpr platform::UiText kJapaneseCredit{kJapaneseCreditShiftJis, L"" TXT_CREDIT_JAPANESE};
 
 // Clicks on the credit line, counted for the whole run.
 int32_t g_creditClicks = 0;

@@ -2,7 +2,7 @@
 
 #include "app/shell.h"
 #include "platform/gdi_guards.h"
-#include "res/ids.h"
+#include "core/ids.h"
 
 namespace ui {
 namespace {

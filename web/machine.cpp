@@ -6,13 +6,15 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/placement.h"
-#include "core/settings.h"
-#include "core/dib.h"
-#include "core/reel_bank.h"
-#include "core/tick.h"
 #include "core/credit_counter.h"
+#include "core/dib.h"
+#include "core/ids.h"
+#include "core/placement.h"
+#include "core/reel_bank.h"
+#include "core/settings.h"
 #include "core/settings_text.h"
+#include "core/texts.h"
+#include "core/tick.h"
 #include "web/pixels.h"
 
 #define EXPORT(name) extern "C" __attribute__((export_name(#name)))
@@ -25,7 +27,8 @@ enum Slot { kPanel, kStrip, kLampRunning, kLampStopped, kCongratulations, kSlotC
 web::Pixels g_pictures[kSlotCount];
 app::Settings g_settings = app::DefaultSettings();
 int32_t g_creditClicks = 0;
-// Results of the calls that answer with a position.
+// The answer of the calls that place a window: they return its address,
+// where the page reads {int32 x, int32 y} as an Int32Array of two.
 app::Origin g_origin;
 char g_settingsText[app::kSettingsTextCapacity];
 
@@ -146,22 +149,22 @@ EXPORT(settings_text_length) uint32_t SettingsTextLength() {
     return static_cast<uint32_t>(app::FormatSettingsText(g_settings, g_settingsText));
 }
 
-// Placement: answers go to origin_x and origin_y.
-EXPORT(origin_x) int32_t OriginX() { return g_origin.x; }
-EXPORT(origin_y) int32_t OriginY() { return g_origin.y; }
+// Placement: the calls that answer with a position return g_origin's address.
 EXPORT(outer_width) int32_t OuterWidth(int32_t cxBorder) {
     return app::MainWindowOuterSize(BackgroundWidth(), BackgroundHeight(), {cxBorder, 0, 0}).cx;
 }
 EXPORT(outer_height) int32_t OuterHeight(int32_t cyBorder, int32_t cyCaption) {
     return app::MainWindowOuterSize(BackgroundWidth(), BackgroundHeight(), {0, cyBorder, cyCaption}).cy;
 }
-EXPORT(initial_position) void InitialPosition(int32_t cx, int32_t cy, int32_t sw, int32_t sh) {
+EXPORT(initial_position) const app::Origin* InitialPosition(int32_t cx, int32_t cy, int32_t sw, int32_t sh) {
     g_origin = app::InitialPosition(g_settings.PosX, g_settings.PosY, {cx, cy}, Screen(sw, sh));
+    return &g_origin;
 }
-EXPORT(clamp_proposed) void ClampProposed(int32_t x, int32_t y, int32_t cx, int32_t cy, int32_t sw,
-                                          int32_t sh) {
+EXPORT(clamp_proposed) const app::Origin* ClampProposed(int32_t x, int32_t y, int32_t cx, int32_t cy,
+                                                        int32_t sw, int32_t sh) {
     g_origin = app::Origin{x, y};
     app::ClampProposedOrigin(g_origin, {cx, cy}, g_settings.FitPos, Screen(sw, sh));
+    return &g_origin;
 }
 EXPORT(remember_position) void RememberPosition(int32_t x, int32_t y, int32_t cx, int32_t cy,
                                                 int minimised) {
@@ -170,7 +173,66 @@ EXPORT(remember_position) void RememberPosition(int32_t x, int32_t y, int32_t cx
         g_settings.PosY = y;
     }
 }
-EXPORT(centre_over_owner) void CentreOverOwner(int32_t ox, int32_t oy, int32_t ocx, int32_t ocy,
-                                               int32_t cx, int32_t cy, int32_t sw, int32_t sh) {
+EXPORT(centre_over_owner) const app::Origin* CentreOverOwner(int32_t ox, int32_t oy, int32_t ocx, int32_t ocy,
+                                                             int32_t cx, int32_t cy, int32_t sw, int32_t sh) {
     g_origin = app::CentreOverOwner({ox, oy}, {ocx, ocy}, {cx, cy}, Screen(sw, sh));
+    return &g_origin;
+}
+
+// The program's texts and ids for the page, one "name=value" line each
+// (UTF-8, LF, NUL-terminated): the caption, the menu items in order as
+// menu.<popup>.<command id> (popup 0 Japanese, 1 English), the About box's
+// texts, the credit texts by credit_click's answer, the command ids, the
+// settings file's name and the settings' indices for setting/set_setting.
+namespace {
+
+#define MUSLOT_DIGITS(id) #id
+#define MUSLOT_NUMBER(id) MUSLOT_DIGITS(id)
+static_assert(static_cast<int>(ui::CreditText::Latin) == 1 && static_cast<int>(ui::CreditText::Japanese) == 2,
+              "credit.N names credit_click's answers");
+constexpr char kTexts[] =
+    "caption=" TXT_CAPTION "\n"
+    "menu.0." MUSLOT_NUMBER(ID_ABOUT) "=" TXT_MENU_ABOUT_JA "\n"
+    "menu.0." MUSLOT_NUMBER(ID_EXIT) "=" TXT_MENU_EXIT_JA "\n"
+    "menu.1." MUSLOT_NUMBER(ID_ABOUT) "=" TXT_MENU_ABOUT_EN "\n"
+    "menu.1." MUSLOT_NUMBER(ID_EXIT) "=" TXT_MENU_EXIT_EN "\n"
+    "about.caption.0=" TXT_ABOUT_CAPTION_JA "\n"
+    "about.caption.1=" TXT_ABOUT_CAPTION_EN "\n"
+    "about.name=" TXT_ABOUT_NAME "\n"
+    "about.version=" TXT_ABOUT_VERSION "\n"
+    "about.copyright=" TXT_ABOUT_COPYRIGHT "\n"
+    "about.ok=" TXT_OK "\n"
+    "credit.1=" TXT_CREDIT_LATIN "\n"
+    "credit.2=" TXT_CREDIT_JAPANESE "\n"
+    "id.about=" MUSLOT_NUMBER(ID_ABOUT) "\n"
+    "id.exit=" MUSLOT_NUMBER(ID_EXIT) "\n";
+// The file's name, then each key as "setting.<name>=<index>" (one digit).
+static_assert(app::kSettingKeyCount <= 10, "one digit per index");
+constexpr size_t SettingLinesSize() {
+    size_t size = 0;
+    for (const app::SettingKey& key : app::kSettingKeys) {
+        size += sizeof "setting.=0\n" - 1;
+        for (const char* c = key.name; *c; ++c) ++size;
+    }
+    return size + sizeof "settings.file=\n" + sizeof app::kSettingsFile;
+}
+char g_texts[sizeof kTexts + SettingLinesSize()];
+
+char* Append(char* out, const char* text) {
+    while (*text) *out++ = *text++;
+    return out;
+}
+
+}  // namespace
+
+EXPORT(texts) const char* Texts() {
+    if (g_texts[0]) return g_texts;
+    char* out = Append(g_texts, kTexts);
+    out = Append(Append(Append(out, "settings.file="), app::kSettingsFile), "\n");
+    for (int i = 0; i < app::kSettingKeyCount; ++i) {
+        const char line[] = {'=', static_cast<char>('0' + i), '\n', '\0'};
+        out = Append(Append(Append(out, "setting."), app::kSettingKeys[i].name), line);
+    }
+    *out = '\0';
+    return g_texts;
 }

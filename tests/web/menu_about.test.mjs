@@ -38,6 +38,9 @@ test('the menu opens at the pointer in the chosen language; About and Exit do th
         assert.equal(await page.isVisible('#menu'), true, 'a long press opens the menu');
         await page.mouse.click(5, 5);  // a click elsewhere cancels it
         assert.equal(await page.isVisible('#menu'), false, 'a click elsewhere cancels the menu');
+        await openMenuAt(page, 10, 10);
+        await clickClient(page, 50, 120, 'right');
+        assert.equal(await page.isVisible('#menu'), false, 'a right click on the reels cancels it and opens none');
 
         await openMenuAt(page, 10, 10);
         await page.locator('#menu .menu-item').first().click();
@@ -67,6 +70,8 @@ test('the About box: centred, modal, dragged by its body within the page, closed
     };
     const credit = () => page.locator('#about-credit').textContent();
     await openAbout();
+    assert.deepEqual(await page.locator('#about-body > *, #machine .caption-text').allTextContents(),
+                     ['ポルニカスロット', '', '<Murasu Slot>', 'muslot Ver1.02', 'Copyright (C) 2026 Velnor', 'Programmed by Velnor', 'OK']);
     const machine = await rectOf(page, '#machine');
     const box = await rectOf(page, '#about');
     assert.equal(box.x, machine.x + Math.trunc((machine.width - box.width) / 2), 'centred across');

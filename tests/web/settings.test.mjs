@@ -82,8 +82,8 @@ async function moduleReading(text) {
     new Uint8Array(core.memory.buffer, at, bytes.length).set(bytes);
     core.settings_read(bytes.length);
     const read = [0, 1, 2, 3].map(i => core.setting(i));
-    core.initial_position(OUTER.cx, OUTER.cy, SCREEN.cx, SCREEN.cy);
-    return { read, where: { x: core.origin_x(), y: core.origin_y() } };
+    const [x, y] = new Int32Array(core.memory.buffer, core.initial_position(OUTER.cx, OUTER.cy, SCREEN.cx, SCREEN.cy), 2);
+    return { read, where: { x, y } };
 }
 
 test('every damaged settings text reads as Windows reads the file, and places the window on the page', async () => {

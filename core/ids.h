@@ -1,7 +1,8 @@
 /* Resource and command identifiers of the slot machine, shared by the
-   resource script and the C++ sources. Plain #defines so windres reads them. */
-#ifndef MUSLOT_RES_IDS_H
-#define MUSLOT_RES_IDS_H
+   resource script, the C++ sources and the web page (through texts()). Plain
+   #defines so windres reads them. */
+#ifndef MUSLOT_CORE_IDS_H
+#define MUSLOT_CORE_IDS_H
 
 /* Bitmaps: the machine's face, the figure strip, the two lamps and the
    congratulations picture. */
