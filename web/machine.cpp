@@ -178,6 +178,11 @@ EXPORT(centre_over_owner) const app::Origin* CentreOverOwner(int32_t ox, int32_t
     g_origin = app::CentreOverOwner({ox, oy}, {ocx, ocy}, {cx, cy}, Screen(sw, sh));
     return &g_origin;
 }
+// The congratulations picture's place, as on Windows.
+EXPORT(centre_on_screen) const app::Origin* CentreOnScreen(int32_t cx, int32_t cy, int32_t sw, int32_t sh) {
+    g_origin = app::CentreOnScreen({cx, cy}, Screen(sw, sh));
+    return &g_origin;
+}
 
 // The program's texts and ids for the page, one "name=value" line each
 // (UTF-8, LF, NUL-terminated): the caption, the menu items in order as

@@ -41,8 +41,9 @@ export function openCongratulations() {
   const height = core.picture_height(CONGRATULATIONS);
   if (!showPicture(congratulations, CONGRATULATIONS)) return;  // absent: the reels just stay
   const screen = viewport();
-  congratulations.style.left = `${Math.trunc((screen.cx - width) / 2)}px`;
-  congratulations.style.top = `${Math.trunc((screen.cy - height) / 2)}px`;
+  const origin = position(core.centre_on_screen(width, height, screen.cx, screen.cy));
+  congratulations.style.left = `${origin.x}px`;
+  congratulations.style.top = `${origin.y}px`;
   open(Overlay.Congratulations);
   congratulations.focus();
 }
