@@ -4,11 +4,11 @@
 import assert from 'node:assert/strict';
 import { readFile } from 'node:fs/promises';
 import { join } from 'node:path';
-import { test } from 'node:test';
 import { newContext, session, siteFolder } from './harness.mjs';
 import { assertClean, openMachine, openTab, rectOf, settingsText, state, storedSettings } from './machine.mjs';
 
 const site = await session();
+const { test } = site;
 
 const SCREEN = { cx: 1024, cy: 768 };
 const OUTER = { cx: 242, cy: 439 };
@@ -108,14 +108,12 @@ test('damaged texts in the browser: the machine starts, places, plays and writes
 });
 
 test('storage refused: the machine runs from the defaults and exits quietly', async () => {
-    const { browser, url } = site;
-    const refusing = await newContext(browser);
-    await refusing.addInitScript(() => {
+    const refusing = await newContext(site, { before: () => {
         for (const name of ['getItem', 'setItem']) {
             Storage.prototype[name] = () => { throw new DOMException('refused', 'SecurityError'); };
         }
-    });
-    const { page, errors } = await openTab(refusing, url);
+    } });
+    const { page, errors } = await openTab(refusing);
     assert.equal(await state(page), 'running');
     assert.deepEqual(await rectOf(page, '#machine'), { ...CENTRE, width: 242, height: 439 });
     await exitByMenu(page);
@@ -160,14 +158,14 @@ test('the window opens where it was left, dragged by its caption within the page
 test('a second tab starts no second machine: it says where the machine runs and brings it forward', async () => {
     const first = await openMachine(site);
     await first.page.click('#minimise-box');
-    const second = await openTab(first.context, site.url);
+    const second = await openTab(first.context);
     assert.equal(await state(second.page), 'elsewhere');
     assert.equal(await second.page.isVisible('#machine'), false);
     assert.match(await second.page.locator('#notice').textContent(), /別のタブ/);
     await first.page.waitForFunction(() => !document.getElementById('machine').hidden);
     // Once the first machine exits, a new tab may start one.
     await exitByMenu(first.page);
-    const third = await openTab(first.context, site.url);
+    const third = await openTab(first.context);
     assert.equal(await state(third.page), 'running');
     for (const tab of [first, second, third]) assertClean(tab.errors);
     await first.context.close();
