@@ -149,10 +149,12 @@ class Page {
         await this.mouse.click(box.x + box.width / 2, box.y + box.height / 2);
     }
     screenshot() { return this.shot(null); }
+    // WebDriver takes whole pixels: a point inside a pixel is that pixel, in
+    // every engine alike.
     async mouseMove(x, y, steps) {
         const from = this.mousePoint;
         for (let i = 1; i <= steps; ++i) {
-            await this.pointerMove(from.x + (x - from.x) * i / steps, from.y + (y - from.y) * i / steps);
+            await this.pointerMove(Math.floor(from.x + (x - from.x) * i / steps), Math.floor(from.y + (y - from.y) * i / steps));
         }
         this.mousePoint = { x, y };
     }
@@ -473,8 +475,7 @@ class WebKitPage extends Page {
     pointer(actions) {
         return this.actions({ type: 'pointer', id: 'mouse', parameters: { pointerType: 'mouse' }, actions });
     }
-    // WebDriver takes whole pixels: a point inside a pixel is that pixel.
-    pointerMove(x, y) { return this.pointer([{ type: 'pointerMove', x: Math.floor(x), y: Math.floor(y), origin: 'viewport' }]); }
+    pointerMove(x, y) { return this.pointer([{ type: 'pointerMove', x, y, origin: 'viewport' }]); }
     mouseButton(action, button) {
         if (button !== 'left') throw new Error('WebKitWebDriver releases every button as the left one: only clicks of other buttons are made');
         return this.pointer([{ type: action === 'down' ? 'pointerDown' : 'pointerUp', button: 0 }]);

@@ -114,7 +114,8 @@ test('the About box: centred, modal, dragged by its body within the page, closed
         await page.mouse.move(from.x + dx, from.y + dy, { steps: 4 });
         await page.mouse.up();
     };
-    await drag({ x: start.x + 20, y: start.y + 60 }, -1000, 1000);
+    // To the page's bottom left corner (WebDriver moves the pointer only within the page).
+    await drag({ x: start.x + 20, y: start.y + 60 }, -(start.x + 20), 599 - (start.y + 60));
     const moved = await rectOf(page, '#about');
     assert.deepEqual([moved.x, moved.y + moved.height], [0, 600], 'pulled back at the left and bottom');
     await drag({ x: moved.x + moved.width / 2, y: moved.y + moved.height - 20 }, 50, -50);
