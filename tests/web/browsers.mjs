@@ -49,6 +49,7 @@ function w3cKey(name) {
     if (name.length === 1) return name;
     throw new Error(`no WebDriver key value for '${name}'`);
 }
+const MODIFIERS = ['Alt', 'Control', 'Shift', 'Meta'];
 // A keypad digit with Num Lock on.
 const w3cKeypadDigit = digit => String.fromCharCode(0xE01A + digit);
 
@@ -85,7 +86,7 @@ class Page {
         const page = this;
         this.keyboard = {
             async down(name) { page.held.add(name); await page.keyDown(name); },
-            async up(name) { page.held.delete(name); await page.keyUp(name); },
+            async up(name) { await page.keyUp(name); page.held.delete(name); },
             async press(combo) {
                 const names = combo.split('+');
                 for (const name of names) await this.down(name);
@@ -131,7 +132,6 @@ class Page {
                 const { x, y, width, height } = element.getBoundingClientRect();
                 return width || height ? { x, y, width, height } : null;
             }),
-            screenshot: () => page.shot(selector),
         };
     }
     // Visible as playwright has it: a box of some size and not hidden by style.
@@ -148,7 +148,8 @@ class Page {
         if (!box) throw new Error(`nothing visible to click at ${selector}`);
         await this.mouse.click(box.x + box.width / 2, box.y + box.height / 2);
     }
-    screenshot() { return this.shot(null); }
+    // The page as the screen shows it, a PNG in device pixels.
+    screenshot() { return this.shot(); }
     // WebDriver takes whole pixels: a point inside a pixel is that pixel, in
     // every engine alike.
     async mouseMove(x, y, steps) {
@@ -237,7 +238,7 @@ class ChromiumPage extends Page {
         await (await this.devtools()).send('Input.dispatchTouchEvent', action === 'start'
             ? { type: 'touchStart', touchPoints: [{ x, y }] } : { type: 'touchEnd', touchPoints: [] });
     }
-    shot(selector) { return selector ? this.tab.locator(selector).screenshot() : this.tab.screenshot(); }
+    shot() { return this.tab.screenshot(); }
     reload() { return this.tab.reload(); }
     closeTab() { return this.tab.close(); }
 }
@@ -301,11 +302,7 @@ class FirefoxPage extends Page {
         if (action === 'start') this.finger = await this.tab.touchscreen.touchStart(x, y);
         else await this.finger.end();
     }
-    async shot(selector) {
-        if (!selector) return Buffer.from(await this.tab.screenshot());
-        const clip = await this.locator(selector).boundingBox();
-        return Buffer.from(await this.tab.screenshot({ clip }));
-    }
+    async shot() { return Buffer.from(await this.tab.screenshot()); }
     async reload() { await this.tab.reload(); }
     async closeTab() {
         if (this.context.browser.front === this) this.context.browser.front = null;
@@ -410,7 +407,9 @@ class WebDriverSession {
             throw new Unavailable(`MiniBrowser did not start: ${error.message}`);
         });
         session.path = `/session/${created.sessionId}`;
-        session.current = await session.call('GET', `${session.path}/window`);
+        // The first window stays, blank: new windows are opened from it, and a
+        // session ends with its last window.
+        session.home = session.current = await session.call('GET', `${session.path}/window`);
         return session;
     }
     // The driver refuses requests without this content type, GETs included.
@@ -441,7 +440,7 @@ class WebKitPage extends Page {
     async open(url) {
         const { scale = 1, viewport } = this.context.options;
         const session = this.session = await this.context.browser.session(scale);
-        const { handle } = await session.call('POST', `${session.path}/window/new`, { type: 'window' });
+        const { handle } = await session.to(session.home, 'POST', '/window/new', { type: 'window' });
         this.handle = handle;
         // The window's outer size is set: the toolbar's height is measured once.
         session.chrome ??= await (async () => {
@@ -457,16 +456,23 @@ class WebKitPage extends Page {
         return this.command('POST', '/execute/sync', { script: `return ${source};`, args: [] });
     }
     actions(source) { return this.command('POST', '/actions', { actions: [source] }); }
-    keyDown(name) { return this.actions({ type: 'key', id: 'keys', actions: [{ type: 'keyDown', value: w3cKey(name) }] }); }
+    keyDown(name) {
+        if (!MODIFIERS.includes(name)) this.lastPressed = name;
+        return this.actions({ type: 'key', id: 'keys', actions: [{ type: 'keyDown', value: w3cKey(name) }] });
+    }
+    // WebKitWebDriver knows, besides the modifiers, only the key pressed
+    // last: a release is that key's, once, whichever key it names. The
+    // release of a key pressed before another is given to the page as the
+    // browser sends it.
     async keyUp(name) {
-        await this.actions({ type: 'key', id: 'keys', actions: [{ type: 'keyUp', value: w3cKey(name) }] });
-        // WebKitWebDriver loses a key's release while another key is held:
-        // the release is given to the page as the browser sends it.
-        if (this.held.size > 0) {
-            const key = name.length === 1 ? name : /^Key[A-Z]$/.test(name) ? name[3].toLowerCase() : /^Digit\d$/.test(name) ? name[5] : name;
-            const code = /^\d$/.test(name) ? `Digit${name}` : /^[a-z]$/i.test(name) ? `Key${name.toUpperCase()}` : name;
-            await this.evaluateSource(`(${dispatchInPage})('key', ${JSON.stringify({ type: 'keyup', key, code })})`);
+        if (MODIFIERS.includes(name) || this.lastPressed === name) {
+            if (this.lastPressed === name) this.lastPressed = null;
+            await this.actions({ type: 'key', id: 'keys', actions: [{ type: 'keyUp', value: w3cKey(name) }] });
+            return;
         }
+        const key = /^Key[A-Z]$/.test(name) ? name[3].toLowerCase() : /^Digit\d$/.test(name) ? name[5] : name;
+        const code = /^\d$/.test(name) ? `Digit${name}` : /^[a-z]$/i.test(name) ? `Key${name.toUpperCase()}` : name;
+        await this.evaluateSource(`(${dispatchInPage})('key', ${JSON.stringify({ type: 'keyup', key, code })})`);
     }
     pressKeypadDigit(digit) {
         const value = w3cKeypadDigit(digit);
@@ -488,14 +494,7 @@ class WebKitPage extends Page {
         await this.evaluateSource(`(${dispatchInPage})('mouse', ${JSON.stringify({ x: Math.floor(x), y: Math.floor(y) })})`);
     }
     touch() { throw new Error(lacks.touch); }
-    async shot(selector) {
-        let path = '/screenshot';
-        if (selector) {
-            const element = await this.command('POST', '/element', { using: 'css selector', value: selector });
-            path = `/element/${Object.values(element)[0]}/screenshot`;
-        }
-        return Buffer.from(await this.command('GET', path), 'base64');
-    }
+    async shot() { return Buffer.from(await this.command('GET', '/screenshot'), 'base64'); }
     reload() { return this.command('POST', '/refresh', {}); }
     async closeTab() { await this.command('DELETE', '/window'); this.session.current = null; }
 }

@@ -218,9 +218,16 @@ export async function canvasPixels(page, selector) {
 
 // The pixels the browser put on the screen for an element (or the whole
 // viewport), in device pixels: what the user sees, scaling and all.
+// An element's are cut from the whole page's, as the engines' own element
+// shots differ (WebKit's lose the last rows).
 export async function screenPixels(page, selector = null) {
-    const png = selector ? await page.locator(selector).screenshot() : await page.screenshot();
-    return decodePng(png);
+    const screen = decodePng(await page.screenshot());
+    if (!selector) return screen;
+    const { x, y, width, height, scale } = await page.locator(selector).evaluate(element => {
+        const box = element.getBoundingClientRect();
+        return { x: box.x, y: box.y, width: box.width, height: box.height, scale: devicePixelRatio };
+    });
+    return crop(screen, Math.round(x * scale), Math.round(y * scale), Math.round(width * scale), Math.round(height * scale));
 }
 
 // decodePng(buffer): the 8-bit RGB or RGBA, non-interlaced PNGs browsers save.
