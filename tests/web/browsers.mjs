@@ -323,7 +323,7 @@ class FirefoxContext extends Context {
 
 // ---- WebKit: WebKitWebDriver and MiniBrowser over plain W3C WebDriver ----
 
-function miniBrowser() {
+export function miniBrowser() {
     if (process.env.MUSLOT_MINIBROWSER) return process.env.MUSLOT_MINIBROWSER;
     for (const lib of ['/usr/lib', '/usr/libexec']) {
         for (const arch of [''].concat(existsSync(lib) ? readdirSync(lib) : [])) {

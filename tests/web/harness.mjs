@@ -39,7 +39,7 @@ const MIME = {
 };
 
 // Where a page's watcher tells the server what went wrong in it.
-const REPORT_PATH = '/.muslot-test-report';
+export const REPORT_PATH = '/.muslot-test-report';
 
 // serve(folder, options): the folder on 127.0.0.1 at a port of the system's
 // choosing, as any static host would serve it, never cached. Returns
