@@ -346,6 +346,7 @@ const freePort = () => new Promise((done, fail) => {
 // Child processes the tests start end with them, however the tests end.
 const children = new Set();
 process.on('exit', () => { for (const child of children) child.kill('SIGKILL'); });
+for (const signal of ['SIGINT', 'SIGTERM']) process.once(signal, () => process.exit(128 + (signal === 'SIGINT' ? 2 : 15)));
 function startChild(command, args, options) {
     const child = spawn(command, args, options);
     children.add(child);
