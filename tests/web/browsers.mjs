@@ -81,12 +81,11 @@ class Page {
     constructor(context) {
         this.context = context;
         this.errors = context.errors;
-        this.held = new Set();
         this.mousePoint = { x: 0, y: 0 };
         const page = this;
         this.keyboard = {
-            async down(name) { page.held.add(name); await page.keyDown(name); },
-            async up(name) { await page.keyUp(name); page.held.delete(name); },
+            down: name => page.keyDown(name),
+            up: name => page.keyUp(name),
             async press(combo) {
                 const names = combo.split('+');
                 for (const name of names) await this.down(name);
@@ -471,6 +470,7 @@ class WebKitPage extends Page {
             await this.actions({ type: 'key', id: 'keys', actions: [{ type: 'keyUp', value: w3cKey(name) }] });
             return;
         }
+        if (/^Numpad/.test(name)) throw new Error(`no release of ${name} under a later key in WebKit`);
         const key = /^Key[A-Z]$/.test(name) ? name[3].toLowerCase() : /^Digit\d$/.test(name) ? name[5] : name;
         const code = /^\d$/.test(name) ? `Digit${name}` : /^[a-z]$/i.test(name) ? `Key${name.toUpperCase()}` : name;
         await this.evaluateSource(`(${dispatchInPage})('key', ${JSON.stringify({ type: 'keyup', key, code })})`);
