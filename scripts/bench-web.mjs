@@ -7,7 +7,8 @@
 import { readdirSync, readFileSync, statSync } from 'node:fs';
 import { extname, join } from 'node:path';
 import { gzipSync } from 'node:zlib';
-import { launch, serve } from '../tests/web/harness.mjs';
+import { serve } from '../tests/web/harness.mjs';
+import { launchChromium as launch } from '../tests/web/browsers.mjs';
 
 const [site, ...options] = process.argv.slice(2);
 const quick = options.includes('--quick');

@@ -1,11 +1,11 @@
 // The machine's face: pixel for pixel the frame the reel rules give, at
 // whole-number scales, and still while minimised or out of sight.
 import assert from 'node:assert/strict';
-import { test } from 'node:test';
 import { canvasPixels, enlarge, firstDifference, screenPixels, session } from './harness.mjs';
 import { Reels, assertClean, openMachine, pressKeypadDigit, referenceFrame, storedSettings } from './machine.mjs';
 
 const site = await session();
+const { test } = site;
 
 async function assertFrame(page, reels, scale, when, bandHeight = 100) {
     const expected = enlarge(referenceFrame(reels, bandHeight), scale);

@@ -1,5 +1,5 @@
-// What the browser tests share: a static server for the site, Debian's
-// chromium driven by playwright-core under a controlled clock, and the
+// What the browser tests share: a static server for the site, the browser
+// of the engine under test (browsers.mjs) under a held clock, and the
 // pixels of the page read back: from a canvas, from the screen, and from
 // the pictures themselves through a decoder of our own, apart from the
 // product's reader, so that the two can catch each other out.
@@ -7,14 +7,12 @@ import { createServer } from 'node:http';
 import { readFile, stat } from 'node:fs/promises';
 import { readFileSync } from 'node:fs';
 import { extname, join, normalize, resolve, sep } from 'node:path';
-import { after } from 'node:test';
+import { after, test as nodeTest } from 'node:test';
 import { fileURLToPath } from 'node:url';
 import { inflateSync } from 'node:zlib';
+import { engine, lacks, launch, pageWatch, Unavailable } from './browsers.mjs';
 
-// Installed from the lock file by scripts/setup.
-const { chromium } = await import('playwright-core').catch(() => {
-    throw new Error('playwright-core is missing: run scripts/setup (it runs npm ci in tests/web)');
-});
+export { engine };
 
 // The site scripts/build makes; ctest passes it in.
 export const siteFolder = process.env.MUSLOT_WEB_SITE ??
@@ -40,10 +38,18 @@ const MIME = {
     '': 'text/plain; charset=utf-8',   // LICENSE
 };
 
-// serve(folder): the folder on 127.0.0.1 at a port of the system's choosing,
-// as any static host would serve it, never cached. Returns { url, close }.
-export async function serve(folder) {
+// Where a page's watcher tells the server what went wrong in it.
+export const REPORT_PATH = '/.muslot-test-report';
+
+// serve(folder, options): the folder on 127.0.0.1 at a port of the system's
+// choosing, as any static host would serve it, never cached. Returns
+// { url, close }. For the tests, options may take files away (`missing`,
+// answered 404), put scripts into each page before its own (`head`, source
+// texts) and gather into `errors` every answer of 400 or more and what a
+// page's watcher reports.
+export async function serve(folder, { missing = [], head = [], errors = null } = {}) {
     const rootFolder = resolve(folder);
+    const scripts = head.map(source => `<script>${source}</script>`).join('');
     const server = createServer(async (request, response) => {
         let path;
         try {
@@ -53,18 +59,27 @@ export async function serve(folder) {
         }
         const file = path === null ? null : normalize(join(rootFolder, path.endsWith('/') ? path + 'index.html' : path));
         const headers = { 'Cache-Control': 'no-store' };
-        if (request.method !== 'GET' && request.method !== 'HEAD') {
-            response.writeHead(405, headers).end();
+        if (errors && request.method === 'POST' && path === REPORT_PATH) {
+            let text = '';
+            request.setEncoding('utf8').on('data', chunk => { text += chunk; })
+                .on('end', () => { errors.push(text); response.writeHead(204, headers).end(); });
             return;
         }
+        const refuse = status => {
+            if (errors) errors.push(`HTTP ${status}: ${request.url}`);
+            response.writeHead(status, headers).end();
+        };
+        if (request.method !== 'GET' && request.method !== 'HEAD') return refuse(405);
         try {
             if (file === null || !file.startsWith(rootFolder + sep) || !(await stat(file)).isFile()) throw new Error();
-            const body = await readFile(file);
+            if (missing.some(name => path.endsWith(`/${name}`))) return refuse(404);
+            let body = await readFile(file);
             headers['Content-Type'] = MIME[extname(file).toLowerCase()] ?? 'application/octet-stream';
+            if (scripts && extname(file) === '.html') body = Buffer.from(body.toString('utf8').replace(/<head>/i, `$&${scripts}`));
             headers['Content-Length'] = body.length;
             response.writeHead(200, headers).end(request.method === 'HEAD' ? undefined : body);
         } catch {
-            response.writeHead(404, headers).end();
+            refuse(404);
         }
     });
     await new Promise((done, fail) => server.once('error', fail).listen(0, '127.0.0.1', done));
@@ -74,58 +89,114 @@ export async function serve(folder) {
     };
 }
 
-// Debian's chromium, headless, with nothing of its own reaching the network;
-// playwright gives each launch a fresh profile.
-export function launch() {
-    const args = ['--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-                  '--disable-component-update', '--disable-sync', '--force-color-profile=srgb'];
-    if (process.getuid?.() === 0) args.push('--no-sandbox');
-    return chromium.launch({ executablePath: process.env.MUSLOT_CHROMIUM ?? '/usr/bin/chromium', headless: true, args });
-}
-
-// session(): for one test file, the site served and a browser launched, both
-// closed when the file's tests end, passed or failed (an open browser would
-// keep the test process alive). Call it at the top level of the file.
+// session(): for one test file, the engine's browser, closed when the file's
+// tests end, passed or failed (an open browser would keep the test process
+// alive). Call it at the top level of the file; where the engine cannot run
+// here its `unavailable` says why, and test() skips.
 export async function session(folder = siteFolder) {
-    const server = await serve(folder);
-    const browser = await launch();
-    after(async () => {
-        await browser.close();
-        await server.close();
-    });
-    return { url: server.url, browser };
+    try {
+        const browser = await launch();
+        // Servers of contexts a failed test left open would keep the process alive.
+        const servers = new Set();
+        after(async () => {
+            await browser.close();
+            for (const server of servers) await server.close();
+        });
+        return withTest({ folder, browser, servers, unavailable: null });
+    } catch (error) {
+        if (!(error instanceof Unavailable)) throw error;
+        return withTest({ folder, browser: null, unavailable: `${engine} is unavailable here: ${error.message}` });
+    }
 }
 
-// A browsing session of one user: its own storage, a device scale factor,
-// touch or not, and a clock that stands still until the test moves it, so
-// that clock.runFor(TICK_MS) is exactly one tick. Tabs of one context share
-// the clock and the storage.
-export async function newContext(browser, { scale = 1, touch = false, viewport = { width: 1024, height: 768 } } = {}) {
-    const context = await browser.newContext({ deviceScaleFactor: scale, hasTouch: touch, viewport });
-    await context.clock.install({ time: START_TIME });
-    await context.clock.pauseAt(START_TIME);
+// site.test(name, [{ needs }], fn): node's test, skipped with why where the
+// engine cannot run here or lacks what the test needs (`lacks` in browsers.mjs).
+function withTest(site) {
+    site.test = (name, options, fn) => {
+        if (typeof options === 'function') [options, fn] = [{}, options];
+        const lacking = (options.needs ?? []).find(what => lacks[what]);
+        const skip = site.unavailable ?? (lacking && `${engine}: ${lacks[lacking]}`);
+        return nodeTest(name, skip ? { skip } : {}, fn);
+    };
+    return site;
+}
+
+// The page's clock held: timers, Date, performance.now and animation frames
+// move only when the test moves them, so that runFor(TICK_MS) is exactly one
+// tick. Put before the page's own scripts, it is the same in every engine.
+function heldClock(start) {
+    let now = start, sequence = 0;
+    const timers = new Map();
+    const add = (callback, delay, args, every) => {
+        const id = ++sequence;
+        delay = Math.max(every ? 1 : 0, Number(delay) || 0);
+        timers.set(id, { callback, at: now + delay, delay, args, every, order: id });
+        return id;
+    };
+    const clear = id => { timers.delete(id); };
+    window.setTimeout = (callback, delay, ...args) => add(callback, delay, args, false);
+    window.setInterval = (callback, delay, ...args) => add(callback, delay, args, true);
+    window.clearTimeout = window.clearInterval = window.cancelAnimationFrame = clear;
+    window.requestAnimationFrame = callback => add(() => callback(performance.now()), 16, [], false);
+    const RealDate = Date;
+    class HeldDate extends RealDate {
+        constructor(...args) { if (args.length) super(...args); else super(now); }
+        static now() { return now; }
+    }
+    window.Date = new Proxy(HeldDate, { apply: () => new HeldDate().toString() });
+    const realStart = performance.now();
+    performance.now = () => realStart + (now - start);
+    window.__muslotClock = {
+        // Every timer due within ms, in order, each at its own time; promise
+        // jobs run between them as they would between real timers.
+        async runFor(ms) {
+            const end = now + ms;
+            for (;;) {
+                let due = null;
+                for (const timer of timers.values()) {
+                    if (timer.at <= end && (!due || timer.at < due.at || (timer.at === due.at && timer.order < due.order))) due = timer;
+                }
+                if (!due) break;
+                now = due.at;
+                const id = [...timers].find(([, timer]) => timer === due)[0];
+                if (due.every) { due.at += due.delay; due.order = ++sequence; } else timers.delete(id);
+                try {
+                    if (typeof due.callback === 'function') due.callback(...due.args);
+                } catch (error) {
+                    reportError(error);
+                }
+                await null;
+            }
+            now = end;
+        },
+    };
+}
+
+// newContext(site, options): a browsing session of one user, at an origin of
+// its own (its own storage, locks and channels), at a device scale factor,
+// with touch or not, the clock held at START_TIME in each of its tabs, files
+// missing from the site and a script run before the page's own in each tab
+// (`before`, a function, with `arg`). Its `url` is the site's address there,
+// its `errors` what went wrong in any of its tabs.
+export async function newContext(site, { missing = [], before = null, arg = null, ...options } = {}) {
+    const context = await site.browser.newContext(options);
+    const head = [`(${heldClock})(${START_TIME.getTime()});`];
+    if (pageWatch) head.unshift(`(${pageWatch})(${JSON.stringify(REPORT_PATH)});`);
+    if (before) head.push(`(${before})(${JSON.stringify(arg)});`);
+    const server = await serve(site.folder, { missing, head, errors: context.errors });
+    context.url = server.url;
+    site.servers.add(server);
+    context.onClose = [() => { site.servers.delete(server); return server.close(); }];
     return context;
 }
 
-// openPage(context, url): a new tab at url. Its `errors` gathers whatever
-// should never happen: console errors, uncaught exceptions, failed or
-// refused requests, and any request that leaves the page's own origin.
-export async function openPage(context, url) {
-    const page = await context.newPage();
-    const errors = [];
-    const origin = new URL(url).origin;
-    page.on('console', message => { if (message.type() === 'error') errors.push(`console: ${message.text()}`); });
-    page.on('pageerror', error => errors.push(`exception: ${error.message}`));
-    page.on('requestfailed', request => errors.push(`request failed: ${request.url()} (${request.failure()?.errorText})`));
-    page.on('response', response => { if (response.status() >= 400) errors.push(`HTTP ${response.status()}: ${response.url()}`); });
-    page.on('request', request => {
-        const target = request.url();
-        if (!target.startsWith(origin + '/') && !target.startsWith('data:') && !target.startsWith('blob:')) {
-            errors.push(`request off the site: ${target}`);
-        }
-    });
-    await page.goto(url);
-    return { page, errors };
+// openPage(context, query): a new tab at the context's address with the
+// query. The context's `errors` gathers whatever should never happen:
+// console errors, uncaught exceptions, failed or refused requests, and any
+// request that leaves the page's own origin.
+export async function openPage(context, query = '') {
+    const page = await context.newPage(context.url + query);
+    return { page, errors: context.errors };
 }
 
 // An image: { width, height, data } with data RGBA, row by row from the top.
@@ -147,9 +218,16 @@ export async function canvasPixels(page, selector) {
 
 // The pixels the browser put on the screen for an element (or the whole
 // viewport), in device pixels: what the user sees, scaling and all.
+// An element's are cut from the whole page's, as the engines' own element
+// shots differ (WebKit's lose the last rows).
 export async function screenPixels(page, selector = null) {
-    const png = selector ? await page.locator(selector).screenshot() : await page.screenshot();
-    return decodePng(png);
+    const screen = decodePng(await page.screenshot());
+    if (!selector) return screen;
+    const { x, y, width, height, scale } = await page.locator(selector).evaluate(element => {
+        const box = element.getBoundingClientRect();
+        return { x: box.x, y: box.y, width: box.width, height: box.height, scale: devicePixelRatio };
+    });
+    return crop(screen, Math.round(x * scale), Math.round(y * scale), Math.round(width * scale), Math.round(height * scale));
 }
 
 // decodePng(buffer): the 8-bit RGB or RGBA, non-interlaced PNGs browsers save.

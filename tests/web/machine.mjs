@@ -71,25 +71,25 @@ export function referenceFrame(reels, bandHeight = 100) {
 // optionally with a settings text already kept and some files missing from
 // the site. The machine's state
 // ('running', 'elsewhere', 'closed') shows once it has started.
-export async function openMachine({ url, browser }, { query = '', settings = null, missing = [], ...options } = {}) {
-    const context = await newContext(browser, options);
-    for (const name of missing) await context.route(`**/${name}`, route => route.fulfill({ status: 404 }));
-    if (settings !== null) {
-        await context.addInitScript(text => {
-            if (!sessionStorage.getItem('seeded')) {
-                localStorage.setItem('MUSLOT.INI', text);
-                sessionStorage.setItem('seeded', '1');
-            }
-        }, settings);
-    }
-    const tab = await openTab(context, url + query);
+export async function openMachine(site, { query = '', settings = null, ...options } = {}) {
+    // The settings are kept before the first start only, as a user's are.
+    const before = settings === null ? null : text => {
+        if (!sessionStorage.getItem('seeded')) {
+            localStorage.setItem('MUSLOT.INI', text);
+            sessionStorage.setItem('seeded', '1');
+        }
+    };
+    const context = await newContext(site, { before, arg: settings, ...options });
+    const tab = await openTab(context, query);
     return { context, ...tab };
 }
 
-export async function openTab(context, url) {
-    const { page, errors } = await openPage(context, url);
+// A tab of the context at the query, its machine started; ticks(n) moves its
+// clock n ticks on.
+export async function openTab(context, query = '') {
+    const { page, errors } = await openPage(context, query);
     await page.waitForFunction(() => document.body.dataset.state);
-    return { page, errors, ticks: async (n = 1) => { for (let i = 0; i < n; ++i) await context.clock.runFor(TICK_MS); } };
+    return { page, errors, ticks: (n = 1) => page.evaluate(ms => window.__muslotClock.runFor(ms), n * TICK_MS) };
 }
 
 export const state = page => page.evaluate(() => document.body.dataset.state);
@@ -115,11 +115,5 @@ export function assertClean(errors) {
 }
 
 // A key of the keypad with Num Lock on, as the keyboard sends it (the
-// keyboard of playwright has Num Lock off: its Numpad1 is End).
-export async function pressKeypadDigit(page, digit, { down = true, up = true } = {}) {
-    const cdp = await page.context().newCDPSession(page);
-    const key = { key: String(digit), code: `Numpad${digit}`, windowsVirtualKeyCode: 0x60 + digit, location: 3 };
-    if (down) await cdp.send('Input.dispatchKeyEvent', { type: 'keyDown', text: String(digit), ...key });
-    if (up) await cdp.send('Input.dispatchKeyEvent', { type: 'keyUp', ...key });
-    await cdp.detach();
-}
+// drivers' keyboards have Num Lock off: their Numpad1 is End).
+export const pressKeypadDigit = (page, digit) => page.pressKeypadDigit(digit);

@@ -1,10 +1,10 @@
 // The right-button menu in both languages, the About box and Exit.
 import assert from 'node:assert/strict';
-import { test } from 'node:test';
 import { session } from './harness.mjs';
 import { assertClean, clickClient, openMachine, rectOf, state, storedSettings } from './machine.mjs';
 
 const site = await session();
+const { test } = site;
 
 const LANGUAGES = [
     { query: '', menu: ['ﾊﾞｰｼﾞｮﾝ情報...', '終了'], caption: 'ﾊﾞｰｼﾞｮﾝ情報', closed: /再読み込み/ },
@@ -21,7 +21,7 @@ async function openMenuAt(page, x, y) {
 
 test('the menu opens at the pointer in the chosen language; About and Exit do their work', async () => {
     for (const language of LANGUAGES) {
-        const { context, page, errors, ticks } = await openMachine(site, { query: language.query, touch: true });
+        const { context, page, errors } = await openMachine(site, { query: language.query });
         const client = await rectOf(page, '#client');
         await openMenuAt(page, 50, 120);
         assert.deepEqual(await menuTexts(page), language.menu, language.query);
@@ -29,21 +29,15 @@ test('the menu opens at the pointer in the chosen language; About and Exit do th
         assert.deepEqual((await rectOf(page, '#menu')).y, client.y + 120);
         await page.keyboard.press('Escape');
         assert.equal(await page.isVisible('#menu'), false, 'Escape cancels the menu');
-        // A long press of a finger opens it too.
-        const cdp = await context.newCDPSession(page);
-        const point = { x: client.x + 60, y: client.y + 200 };
-        await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [point] });
-        await ticks(6);
-        await cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
-        assert.equal(await page.isVisible('#menu'), true, 'a long press opens the menu');
-        await page.mouse.click(5, 5);  // a click elsewhere cancels it
+        await openMenuAt(page, 50, 120);
+        await page.mouse.click(5, 5);
         assert.equal(await page.isVisible('#menu'), false, 'a click elsewhere cancels the menu');
         await openMenuAt(page, 10, 10);
         await clickClient(page, 50, 120, 'right');
         assert.equal(await page.isVisible('#menu'), false, 'a right click on the reels cancels it and opens none');
 
         await openMenuAt(page, 10, 10);
-        await page.locator('#menu .menu-item').first().click();
+        await page.click('#menu .menu-item');
         assert.equal(await page.locator('#about-title').textContent(), language.caption);
         await page.click('#about-ok');
         assert.equal(await page.isVisible('#about'), false);
@@ -59,6 +53,25 @@ test('the menu opens at the pointer in the chosen language; About and Exit do th
         assertClean(errors);
         await context.close();
     }
+});
+
+test('a finger resting on the reels opens the menu; lifted sooner it opens none', { needs: ['touch'] }, async () => {
+    const { context, page, errors, ticks } = await openMachine(site, { query: '?Language=1', touch: true });
+    const client = await rectOf(page, '#client');
+    await page.touchscreen.start(client.x + 60, client.y + 200);
+    await ticks(4);
+    await page.touchscreen.end();
+    assert.equal(await page.isVisible('#menu'), false, 'a press of 400 ms');
+    await page.touchscreen.start(client.x + 60, client.y + 200);
+    await ticks(6);
+    await page.touchscreen.end();
+    assert.equal(await page.isVisible('#menu'), true, 'a long press opens the menu');
+    assert.deepEqual(await menuTexts(page), ['About...', 'Exit']);
+    assert.deepEqual(await rectOf(page, '#menu').then(({ x, y }) => ({ x, y })), { x: client.x + 60, y: client.y + 200 });
+    await page.mouse.click(5, 5);
+    assert.equal(await page.isVisible('#menu'), false, 'a click elsewhere cancels the menu');
+    assertClean(errors);
+    await context.close();
 });
 
 test('the About box: centred, modal, dragged by its body within the page, closed four ways, its credit game', async () => {
@@ -106,7 +119,8 @@ test('the About box: centred, modal, dragged by its body within the page, closed
         await page.mouse.move(from.x + dx, from.y + dy, { steps: 4 });
         await page.mouse.up();
     };
-    await drag({ x: start.x + 20, y: start.y + 60 }, -1000, 1000);
+    // To the page's bottom left corner (WebDriver moves the pointer only within the page).
+    await drag({ x: start.x + 20, y: start.y + 60 }, -(start.x + 20), 599 - (start.y + 60));
     const moved = await rectOf(page, '#about');
     assert.deepEqual([moved.x, moved.y + moved.height], [0, 600], 'pulled back at the left and bottom');
     await drag({ x: moved.x + moved.width / 2, y: moved.y + moved.height - 20 }, 50, -50);

@@ -4,11 +4,11 @@
 import assert from 'node:assert/strict';
 import { readFile } from 'node:fs/promises';
 import { join } from 'node:path';
-import { test } from 'node:test';
 import { newContext, session, siteFolder } from './harness.mjs';
 import { assertClean, openMachine, openTab, rectOf, settingsText, state, storedSettings } from './machine.mjs';
 
 const site = await session();
+const { test } = site;
 
 const SCREEN = { cx: 1024, cy: 768 };
 const OUTER = { cx: 242, cy: 439 };
@@ -108,14 +108,12 @@ test('damaged texts in the browser: the machine starts, places, plays and writes
 });
 
 test('storage refused: the machine runs from the defaults and exits quietly', async () => {
-    const { browser, url } = site;
-    const refusing = await newContext(browser);
-    await refusing.addInitScript(() => {
+    const refusing = await newContext(site, { before: () => {
         for (const name of ['getItem', 'setItem']) {
             Storage.prototype[name] = () => { throw new DOMException('refused', 'SecurityError'); };
         }
-    });
-    const { page, errors } = await openTab(refusing, url);
+    } });
+    const { page, errors } = await openTab(refusing);
     assert.equal(await state(page), 'running');
     assert.deepEqual(await rectOf(page, '#machine'), { ...CENTRE, width: 242, height: 439 });
     await exitByMenu(page);
@@ -124,19 +122,21 @@ test('storage refused: the machine runs from the defaults and exits quietly', as
 });
 
 test('the window opens where it was left, dragged by its caption within the page by FitPos', async () => {
-    const drag = async (page, dx, dy) => {
+    // The caption taken at (60, 9) to a point of the page (WebDriver moves the
+    // pointer only within the page).
+    const drag = async (page, x, y) => {
         const caption = await rectOf(page, '#machine-caption');
         await page.mouse.move(caption.x + 60, caption.y + 9);
         await page.mouse.down();
-        await page.mouse.move(caption.x + 60 + dx, caption.y + 9 + dy, { steps: 5 });
+        await page.mouse.move(x, y, { steps: 5 });
         await page.mouse.up();
         return rectOf(page, '#machine');
     };
-    // First run: centred; dragged past the top left it stops at the edges.
+    // First run: centred; dragged to the corners it stops at the edges.
     const first = await openMachine(site);
     assert.deepEqual(await rectOf(first.page, '#machine'), { ...CENTRE, width: 242, height: 439 });
-    assert.deepEqual(await drag(first.page, -1000, -1000), { x: 0, y: 0, width: 242, height: 439 });
-    assert.deepEqual(await drag(first.page, 2000, 2000), { x: 782, y: 329, width: 242, height: 439 });
+    assert.deepEqual(await drag(first.page, 0, 0), { x: 0, y: 0, width: 242, height: 439 });
+    assert.deepEqual(await drag(first.page, 1023, 767), { x: 782, y: 329, width: 242, height: 439 });
     assert.equal(await first.page.evaluate(() => document.activeElement.id), 'client', 'the reels have the keys');
     await exitByMenu(first.page);
     assert.equal(await storedSettings(first.page), settingsText(782, 329, 1, 0));
@@ -147,9 +147,12 @@ test('the window opens where it was left, dragged by its caption within the page
     // FitPos the window leaves the page, and comes back at the next start.
     const second = await openMachine(site, { settings: settingsText(600, 300, 1, 0), query: '?FitPos=0&Language=1' });
     assert.deepEqual(await rectOf(second.page, '#machine'), { x: 600, y: 300, width: 242, height: 439 });
-    await drag(second.page, 1000, -500);
+    const caption = await rectOf(second.page, '#machine-caption');
+    await drag(second.page, 1020, 5);
+    const left = { x: 600 + 1020 - (caption.x + 60), y: 300 + 5 - (caption.y + 9) };
+    assert.ok(left.x + 242 > 1024 && left.y < 0, 'past the right and top edges');
     await second.page.evaluate(() => window.dispatchEvent(new PageTransitionEvent('pagehide')));
-    assert.equal(await storedSettings(second.page), settingsText(1600, -200, 0, 1), 'written as the page goes');
+    assert.equal(await storedSettings(second.page), settingsText(left.x, left.y, 0, 1), 'written as the page goes');
     await second.page.reload();
     await second.page.waitForFunction(() => document.body.dataset.state);
     assert.deepEqual(await rectOf(second.page, '#machine'), { x: 782, y: 0, width: 242, height: 439 });
@@ -160,14 +163,14 @@ test('the window opens where it was left, dragged by its caption within the page
 test('a second tab starts no second machine: it says where the machine runs and brings it forward', async () => {
     const first = await openMachine(site);
     await first.page.click('#minimise-box');
-    const second = await openTab(first.context, site.url);
+    const second = await openTab(first.context);
     assert.equal(await state(second.page), 'elsewhere');
     assert.equal(await second.page.isVisible('#machine'), false);
     assert.match(await second.page.locator('#notice').textContent(), /別のタブ/);
     await first.page.waitForFunction(() => !document.getElementById('machine').hidden);
     // Once the first machine exits, a new tab may start one.
     await exitByMenu(first.page);
-    const third = await openTab(first.context, site.url);
+    const third = await openTab(first.context);
     assert.equal(await state(third.page), 'running');
     for (const tab of [first, second, third]) assertClean(tab.errors);
     await first.context.close();
