@@ -33,14 +33,28 @@ const uint8_t* Find(Span s, uint8_t c) {
     return s.begin;
 }
 
-// A decimal as the system's string-to-integer conversion reads it.
-int32_t ParseDecimal(Span value) {
+// An integer as the system's string-to-integer conversion reads it: control
+// characters skipped, a sign, then "0x", "0o" or "0b" (lower case) for base
+// 16, 8 or 2, and the digits up to the first other character.
+int32_t ParseInteger(Span value) {
+    while (value.begin < value.end && *value.begin <= ' ') ++value.begin;
     bool negative = false;
     if (value.begin < value.end && (*value.begin == '-' || *value.begin == '+'))
         negative = *value.begin++ == '-';
+    uint32_t base = 10;
+    if (value.end - value.begin >= 2 && value.begin[0] == '0') {
+        base = value.begin[1] == 'x' ? 16 : value.begin[1] == 'o' ? 8 : value.begin[1] == 'b' ? 2 : 10;
+        if (base != 10) value.begin += 2;
+    }
     uint32_t number = 0;
-    for (; value.begin < value.end && *value.begin >= '0' && *value.begin <= '9'; ++value.begin)
-        number = number * 10u + static_cast<uint32_t>(*value.begin - '0');
+    for (; value.begin < value.end; ++value.begin) {
+        const uint8_t c = *value.begin, letter = static_cast<uint8_t>(c | 0x20);
+        const uint32_t digit = c >= '0' && c <= '9'             ? c - '0'
+                               : letter >= 'a' && letter <= 'z' ? letter - 'a' + 10u
+                                                                : base;
+        if (digit >= base) break;
+        number = number * base + digit;
+    }
     return static_cast<int32_t>(negative ? 0u - number : number);
 }
 
@@ -84,7 +98,7 @@ int32_t ReadProfileInt(const uint8_t* text, size_t size, const char* section, co
         if (value.begin == value.end) return defaultValue;
         if (static_cast<size_t>(value.end - value.begin) > kValueReadLimit)
             value.end = value.begin + kValueReadLimit;
-        return ParseDecimal(value);
+        return ParseInteger(value);
     }
     return defaultValue;
 }
