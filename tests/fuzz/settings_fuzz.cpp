@@ -1,0 +1,23 @@
+// Fuzz target over the settings reader: whatever the text, reading each key
+// stays inside its bytes (AddressSanitizer and UndefinedBehaviorSanitizer
+// watch), and the text written back from the values read fits its room and
+// reads back as those values.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "web/profile_text.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    app::Settings read{};
+    for (const app::SettingKey& key : app::kSettingKeys)
+        read.*key.field = web::ReadProfileInt(data, size, app::kSettingsSection, key.name, key.defaultValue);
+    std::vector<uint8_t> text(web::kSettingsTextCapacity);
+    const size_t length = web::FormatSettingsText(read, reinterpret_cast<char*>(text.data()));
+    if (length > text.size()) __builtin_trap();
+    for (const app::SettingKey& key : app::kSettingKeys)
+        if (web::ReadProfileInt(text.data(), length, app::kSettingsSection, key.name, ~key.defaultValue) !=
+            read.*key.field)
+            __builtin_trap();
+    return 0;
+}
