@@ -6,7 +6,8 @@ namespace {
 // The value buffer the profile reader fills before it parses a number.
 constexpr size_t kValueReadLimit = 29;
 
-bool IsBlank(uint8_t c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+// The system's white space below 128, and the end-of-file mark some old files carry.
+bool IsBlank(uint8_t c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A; }
 bool IsLineEnd(uint8_t c) { return c == '\r' || c == '\n'; }
 uint8_t Lower(uint8_t c) { return c >= 'A' && c <= 'Z' ? static_cast<uint8_t>(c + 32) : c; }
 
@@ -40,6 +41,13 @@ bool SameName(Span s, const char* name) {
 const uint8_t* Find(Span s, uint8_t c) {
     while (s.begin < s.end && s.First() != c) s.begin += s.step;
     return s.begin;
+}
+
+// The last c in s, or nullptr.
+const uint8_t* FindLast(Span s, uint8_t c) {
+    for (const uint8_t* p = s.end; p > s.begin;)
+        if (s.At(p -= s.step) == c) return p;
+    return nullptr;
 }
 
 // An integer as the system's string-to-integer conversion reads it: control
@@ -91,19 +99,33 @@ int32_t ReadProfileInt(const uint8_t* text, size_t size, const char* section, co
         line.end = Find(line, 0);  // the reader stops a line at a NUL
         line = Trim(line);
         if (line.begin == line.end) continue;
-        if (line.First() == '[') {
+        // A section's name runs to the last ']' of its line; without one the
+        // line is a key's.
+        const uint8_t* close = line.First() == '[' ? FindLast(line, ']') : nullptr;
+        if (close != nullptr) {
             if (sectionSeen) break;  // only the first section of the name counts
-            const Span inside = line.From(line.begin + line.step);
-            inSection = SameName(Trim(inside.Until(Find(inside, ']'))), section);
+            inSection = SameName(Trim(Span{line.begin + line.step, close, line.step}), section);
             sectionSeen = inSection;
             continue;
         }
         if (!inSection) continue;
+        // A line without '=' is a key without a value.
         const uint8_t* equals = Find(line, '=');
-        if (equals == line.end || !SameName(Trim(line.Until(equals)), key)) continue;
-        Span value = Trim(line.From(equals + line.step));
-        if (value.begin == value.end) return defaultValue;
-        if (value.Length() > kValueReadLimit) value.end = value.begin + kValueReadLimit * value.step;
+        if (!SameName(Trim(line.Until(equals)), key)) continue;
+        Span value = Trim(line.From(equals < line.end ? equals + line.step : line.end));
+        // A value in matching quotes loses the first, and the last when the
+        // value fits the reader's buffer with it.
+        size_t length = value.Length();
+        const uint8_t quote = length >= 2 ? value.First() : 0;
+        const bool quoted = (quote == '"' || quote == '\'') && value.At(value.end - value.step) == quote;
+        if (quoted) {
+            value.begin += value.step;
+            --length;
+        }
+        const bool lastDropped = quoted && length <= kValueReadLimit + 1;
+        length = (length < kValueReadLimit ? length : kValueReadLimit) - (lastDropped ? 1 : 0);
+        if (length == 0) return defaultValue;
+        value.end = value.begin + length * value.step;
         return ParseInteger(value);
     }
     return defaultValue;

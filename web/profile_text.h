@@ -12,7 +12,8 @@ namespace web {
 
 // The integer of key in section of text[0 .. size), or defaultValue when the
 // section, the key or its value is missing. Names compare without letter
-// case; the first section and the first key of a name count; a value is read
+// case; the first section and the first key of a name count, a line without
+// '=' being a key without a value; a value loses matching quotes and is read
 // as an integer with an optional sign, decimal or after 0x, 0o or 0b,
 // wrapping modulo 2^32, up to its first other character.
 int32_t ReadProfileInt(const uint8_t* text, size_t size, const char* section, const char* key,

@@ -90,13 +90,15 @@ std::string Lower(std::string text) {
 }
 
 std::string Trim(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t");
+    const char* blanks = " \t\v\f\x1a";
+    const size_t first = text.find_first_not_of(blanks);
     if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
 // The first of each of the four keys in the first [MUSlot] section, in the
-// order they stand there, as "name=value" with the names lower-cased.
+// order they stand there, as "name=value" with the names lower-cased. A
+// section's name runs to the last ']' of its line; a line without '=' is a key.
 std::vector<std::string> FirstSectionKeys(std::string text) {
     std::vector<std::string> keys;
     std::replace(text.begin(), text.end(), '\r', '\n');
@@ -106,19 +108,21 @@ std::vector<std::string> FirstSectionKeys(std::string text) {
     while (std::getline(lines, line)) {
         line = line.substr(0, line.find('\0'));  // the profile functions stop a line there
         const std::string trimmed = Trim(line);
-        if (!trimmed.empty() && trimmed[0] == '[') {
-            const std::string name = Lower(Trim(trimmed.substr(1, trimmed.find(']') - 1)));
+        const size_t close = trimmed.rfind(']');
+        if (!trimmed.empty() && trimmed[0] == '[' && close != std::string::npos) {
+            const std::string name = Lower(Trim(trimmed.substr(1, close - 1)));
             inSection = name == "muslot" && !seenSection;
             seenSection = seenSection || inSection;
             continue;
         }
         const size_t equals = trimmed.find('=');
-        if (!inSection || equals == std::string::npos) continue;
+        if (!inSection) continue;
         const std::string name = Lower(Trim(trimmed.substr(0, equals)));
         const bool known = name == "posx" || name == "posy" || name == "fitpos" || name == "language";
         const bool repeated = std::any_of(keys.begin(), keys.end(),
                                           [&](const std::string& k) { return k.rfind(name + "=", 0) == 0; });
-        if (known && !repeated) keys.push_back(name + "=" + Trim(trimmed.substr(equals + 1)));
+        const std::string value = equals == std::string::npos ? "" : Trim(trimmed.substr(equals + 1));
+        if (known && !repeated) keys.push_back(name + "=" + value);
     }
     return keys;
 }
