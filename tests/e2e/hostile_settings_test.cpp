@@ -8,12 +8,14 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <random>
 #include <sstream>
 
 #include "app/placement.h"
 #include "app/settings.h"
 #include "tests/damaged_settings.h"
 #include "tests/e2e/harness.h"
+#include "web/profile_text.h"
 
 using namespace e2e;
 
@@ -212,7 +214,41 @@ void RunCase(const HostileCase& c) {
     EXPECT_EQ(KeysAfterWrite(before, written), FirstSectionKeys(TextOf(ReadSettingsText())));
 }
 
+// Bytes as a line of the damaged-settings table writes them.
+std::string Escaped(const std::string& bytes) {
+    std::string text;
+    for (unsigned char c : bytes) {
+        char hex[5];
+        std::snprintf(hex, sizeof hex, "\\x%02x", c);
+        text += c >= ' ' && c < 0x7F && c != '\\' ? std::string(1, static_cast<char>(c)) : hex;
+    }
+    return text;
+}
+
 }  // namespace
+
+// Files made at random of the pieces the profile reader treats specially:
+// Wine's reader and the page's must give the same value for every key.
+TEST(HostileSettings, GeneratedFilesReadAlikeByWineAndThePagesReader) {
+    const std::string pieces[] = {"[MUSlot]", "[ muslot ]", "[MUSlot", "]", "[Other]", "[", "PosX", " posy ", "FitPos",
+                                  "Language", "Pos X", ";", "=", " = ", "\"", "'", "5", "-", "0x1f", "0X", "0b1", "0o7",
+                                  "4294967295", "99999999999999999999", "+", " ", "\t", "\x01", "\v", "\x1a", "\x1f",
+                                  "\x7f", std::string(1, '\0'), "\r\n", "\n", "\r"};
+    std::mt19937 random(1);
+    for (int i = 0; i < 2000; ++i) {
+        std::string text;
+        for (int n = random() % 32; n > 0; --n) text += pieces[random() % (sizeof pieces / sizeof pieces[0])];
+        WriteSettingsText(text);
+        for (const app::SettingKey& key : app::kSettingKeys) {
+            ASSERT_EQ(static_cast<int32_t>(GetPrivateProfileIntA(app::kSettingsSection, key.name, key.defaultValue,
+                                                                 app::kSettingsFile)),
+                      web::ReadProfileInt(reinterpret_cast<const uint8_t*>(text.data()), text.size(),
+                                          app::kSettingsSection, key.name, key.defaultValue))
+                << key.name << " of " << Escaped(text);
+        }
+    }
+    RemoveSettings();
+}
 
 TEST(HostileSettings, EveryDamagedFileStillStartsPlacesPlaysAndIsWrittenBack) {
     const std::vector<HostileCase> cases = Cases();
