@@ -26,7 +26,7 @@ function placed([x, y]) {
 // Language]], a byte a character; the table's first lines tell its escapes.
 const ESCAPES = { r: '\r', n: '\n', t: '\t', 0: '\0' };
 const unescape = field => field.replace(/\\\((.*?)\\\)\*(\d+)/g, (_, bytes, n) => bytes.repeat(n))
-    .replace(/\\(x[0-9a-f]{2}|.)/g, (_, e) => (e.length === 3 ? String.fromCharCode(parseInt(e.slice(1), 16))
+    .replace(/\\(x[0-9a-fA-F]{2}|.)/g, (_, e) => (e.length === 3 ? String.fromCharCode(parseInt(e.slice(1), 16))
         : ESCAPES[e] ?? assert.fail(`a bad escape \\${e} in the damaged settings table`)));
 const HOSTILE = (await readFile(process.env.MUSLOT_DAMAGED_SETTINGS, 'latin1')).split('\n')
     .filter(line => line && !line.startsWith('#'))
