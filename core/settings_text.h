@@ -13,9 +13,10 @@ namespace app {
 
 // The integer of key in section of text[0 .. size), or defaultValue when the
 // section, the key or its value is missing. Names compare without letter
-// case; the first section and the first key of a name count; a value is read
-// as a decimal with an optional sign, wrapping modulo 2^32, up to its first
-// other character.
+// case; the first section and the first key of a name count, a line without
+// '=' being a key without a value; a value loses matching quotes and is read
+// as an integer with an optional sign, decimal or after 0x, 0o or 0b,
+// wrapping modulo 2^32, up to its first other character.
 int32_t ReadProfileInt(const uint8_t* text, size_t size, const char* section, const char* key,
                        int32_t defaultValue);
 
@@ -26,7 +27,7 @@ constexpr size_t kSettingsTextCapacity = 96;
 // returns its length.
 size_t FormatSettingsText(const Settings& settings, char* out);
 
-// One value as the file stores it (kSettingValueFormat), terminated; returns
+// One value as the file stores it (unsigned decimal), terminated; returns
 // its length. out has room for kSettingValueSize characters.
 size_t FormatSettingValue(int32_t value, char* out);
 

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/settings_text.h"
+#include "tests/damaged_settings.h"
 
 using namespace app;
 
@@ -49,4 +51,16 @@ TEST(SettingsText, KeysAreInTheirFixedOrder) {
     for (int i = 0; i < kSettingKeyCount; ++i) EXPECT_STREQ(names[i], kSettingKeys[i].name);
     EXPECT_STREQ("MUSLOT.INI", kSettingsFile);
     EXPECT_STREQ("MUSlot", kSettingsSection);
+}
+
+// Each file of the shared table, in a buffer of exactly its bytes so that
+// AddressSanitizer fails a read past them, reads to the table's values.
+TEST(SettingsText, EveryDamagedFileReadsToTheProfileReadersValues) {
+    for (const tests::DamagedSettings& file : tests::LoadDamagedSettings()) {
+        const std::vector<uint8_t> bytes(file.bytes.begin(), file.bytes.end());
+        for (const SettingKey& key : kSettingKeys)
+            EXPECT_EQ(file.read.*key.field,
+                      app::ReadProfileInt(bytes.data(), bytes.size(), kSettingsSection, key.name, key.defaultValue))
+                << file.name << ": " << key.name;
+    }
 }

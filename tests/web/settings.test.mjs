@@ -21,49 +21,21 @@ function placed([x, y]) {
     return { x: clamp(x, OUTER.cx, SCREEN.cx), y: clamp(y, OUTER.cy, SCREEN.cy) };
 }
 
-const keys = (x, y, fit, language) => `PosX=${x}\r\nPosY=${y}\r\nFitPos=${fit}\r\nLanguage=${language}\r\n`;
-const section = (...values) => `[MUSlot]\r\n${keys(...values)}`;
-const utf16 = text => '\xFF\xFE' + [...text].map(c => c + '\0').join('');
-let garbage = '';
-for (let i = 0; i < 4096; ++i) garbage += String.fromCharCode((i * 7919 + 13) % 256);
-const sevens = Number(BigInt('7'.repeat(29)) % 2n ** 32n) | 0;  // the reader takes 29 characters of a value
-
-// The damaged settings files of the Windows tests, with the values the
-// profile reader gives for them: [PosX, PosY, FitPos, Language].
-const DEFAULTS = [-1, -1, 1, 0];
-const HOSTILE = [
-    ['no section', keys(300, 200, 1, 1), DEFAULTS],
-    ['only another section', `[Other]\r\n${keys(300, 200, 0, 1)}`, DEFAULTS],
-    ['empty text', '', DEFAULTS],
-    ['empty values', section('', '', '', ''), DEFAULTS],
-    ['abc', section('abc', 'abc', 'abc', 'abc'), [0, 0, 0, 0]],
-    ['a lone minus', section('-', '-', '-', '-'), [0, 0, 0, 0]],
-    ['plus signs', section('+5', '+6', '+1', '+1'), [5, 6, 1, 1]],
-    ['hexadecimal', section('0x10', '0x20', '0x1', '0x1'), [0, 0, 0, 0]],
-    ['blanks around keys and values', '[ MUSlot ]\r\n  PosX  =  300  \r\n\tPosY\t=\t200\t\r\n FitPos = 1 \r\n Language = 1 \r\n', [300, 200, 1, 1]],
-    ['beyond 32 bits', section('99999999999', '99999999999', '1', '99999999999'), [1215752191, 1215752191, 1, 1215752191]],
-    ['below -2147483648', section('-2147483649', '-2147483649', '1', '0'), [2147483647, 2147483647, 1, 0]],
-    ['4294967296', section('4294967296', '4294967296', '4294967296', '4294967296'), [0, 0, 0, 0]],
-    ['-32000', section('-32000', '-32000', '1', '0'), [-32000, -32000, 1, 0]],
-    ['2147483647 without FitPos', section('2147483647', '2147483647', '0', '0'), [2147483647, 2147483647, 0, 0]],
-    ['-2147483648 without FitPos', section('2147483648', '2147483648', '0', '0'), [-2147483648, -2147483648, 0, 0]],
-    ['far outside', section('100000', '4294867296', '1', '0'), [100000, -100000, 1, 0]],
-    ['far outside without FitPos', section('4294867296', '100000', '0', '1'), [-100000, 100000, 0, 1]],
-    ['duplicate keys', '[MUSlot]\r\nPosX=100\r\nPosX=600\r\nPosY=100\r\nPosY=600\r\nFitPos=1\r\nFitPos=0\r\nLanguage=0\r\n', [100, 100, 1, 0]],
-    ['duplicate sections', section(100, 100, 1, 1) + section(600, 600, 0, 0), [100, 100, 1, 1]],
-    ['a 64 KB line', `[MUSlot]\r\nJunk=${'x'.repeat(65536)}\r\n${keys(300, 200, 1, 1)}`, [300, 200, 1, 1]],
-    ['a 64 KB value', section('7'.repeat(65536), 200, 1, 1), [sevens, 200, 1, 1]],
-    ['NUL bytes', '[MUSlot]\r\nPosX=3\0' + '00\r\nPo\0sY=200\r\n\0\r\nFitPos=1\r\nLanguage=1\r\n', [3, -1, 1, 1]],
-    ['high bytes', '[MUSlot]\r\nPosX=\xFF\xFE300\r\n\x83\x7c\x83\x8b=1\r\nPosY=\x80200\r\nFitPos=1\r\nLanguage=\xE9\r\n', [0, 0, 1, 0]],
-    ['UTF-16 with a byte-order mark', utf16(section(300, 200, 1, 1)), [300, 200, 1, 1]],
-    ['UTF-8 with a byte-order mark', '\xEF\xBB\xBF' + section(300, 200, 1, 1), [300, 200, 1, 1]],
-    ['a byte-order mark as a character', '\uFEFF' + section(300, 200, 1, 1), [300, 200, 1, 1]],
-    ['CR-only lines', '[MUSlot]\rPosX=300\rPosY=200\rFitPos=1\rLanguage=1\r', [300, 200, 1, 1]],
-    ['LF-only lines', '[MUSlot]\nPosX=300\nPosY=200\nFitPos=1\nLanguage=1\n', [300, 200, 1, 1]],
-    ['other letter case', '[muslot]\r\nposx=300\r\nPOSY=200\r\nfitpos=1\r\nLANGUAGE=1\r\n', [300, 200, 1, 1]],
-    ['characters past Latin-1', '[MUSlot]\r\nPosX=３００\r\nPosY=200\r\nFitPos=1\r\nLanguage=1\r\n', [0, 200, 1, 1]],
-    ['binary garbage', garbage, DEFAULTS],
-];
+// The damaged settings files of the Windows and unit tests, with the values
+// the profile reader gives for them: [name, text, [PosX, PosY, FitPos,
+// Language]], a byte a character; the table's first lines tell its escapes.
+const ESCAPES = { r: '\r', n: '\n', t: '\t', 0: '\0' };
+const unescape = field => field.replace(/\\\((.*?)\\\)\*(\d+)/g, (_, bytes, n) => bytes.repeat(n))
+    .replace(/\\(x[0-9a-fA-F]{2}|.)/g, (_, e) => (e.length === 3 ? String.fromCharCode(parseInt(e.slice(1), 16))
+        : ESCAPES[e] ?? assert.fail(`a bad escape \\${e} in the damaged settings table`)));
+const HOSTILE = (await readFile(process.env.MUSLOT_DAMAGED_SETTINGS, 'latin1')).split('\n')
+    .filter(line => line && !line.startsWith('#'))
+    .map(line => line.split('\t'))
+    .map(([name, x, y, fit, language, bytes]) => [name, unescape(bytes), [x, y, fit, language].map(Number)]);
+// And two only a text kept by the browser can hold.
+HOSTILE.push(
+    ['a byte-order mark as a character', '\uFEFF[MUSlot]\r\nPosX=300\r\nPosY=200\r\nFitPos=1\r\nLanguage=1\r\n', [300, 200, 1, 1]],
+    ['characters past Latin-1', '[MUSlot]\r\nPosX=３００\r\nPosY=200\r\nFitPos=1\r\nLanguage=1\r\n', [0, 200, 1, 1]]);
 
 async function exitByMenu(page) {
     const client = await rectOf(page, '#client');
