@@ -54,8 +54,12 @@ test('keys, clicks and taps stop the reels they name; anything else spins a stop
     await clickClient(page, 100, 410);
     await clickClient(page, 100, 409);
     assert.deepEqual(await stoppedLamps(page, ticks), [0, 0, 0, 1], 'y 410 and 409');
+    // The page's background takes the focus but not the keys.
+    await page.mouse.click(900, 700);
+    await page.keyboard.press('1');
+    assert.deepEqual(await stoppedLamps(page, ticks), [1, 0, 0, 1], 'key 1 after a click on the page');
     // Alt, F10 and Ctrl combinations are the browser's, and Tab leaves the reels.
-    for (const key of ['1', '2', '3']) await page.keyboard.press(key);
+    for (const key of ['2', '3']) await page.keyboard.press(key);
     if (await page.isVisible('#congratulations')) await page.mouse.click(500, 400);
     for (const key of ['Alt', 'F10', 'Control+KeyB', 'Escape', 'Enter']) await page.keyboard.press(key);
     assert.deepEqual(await stoppedLamps(page, ticks), [1, 1, 1, 1], 'browser and dialog keys spin nothing');
