@@ -31,6 +31,7 @@ const MIME = {
     '.mjs': 'text/javascript; charset=utf-8',
     '.css': 'text/css; charset=utf-8',
     '.json': 'application/json',
+    '.webmanifest': 'application/manifest+json',
     '.wasm': 'application/wasm',
     '.bmp': 'image/bmp',
     '.png': 'image/png',
@@ -97,11 +98,14 @@ export async function session(folder = siteFolder) {
 }
 
 // A browsing session of one user: its own storage, a device scale factor,
-// touch or not, and a clock that stands still until the test moves it, so
+// touch or not, a phone's browser or not, service workers refused unless
+// asked for, and a clock that stands still until the test moves it, so
 // that clock.runFor(TICK_MS) is exactly one tick. Tabs of one context share
 // the clock and the storage.
-export async function newContext(browser, { scale = 1, touch = false, viewport = { width: 1024, height: 768 } } = {}) {
-    const context = await browser.newContext({ deviceScaleFactor: scale, hasTouch: touch, viewport });
+export async function newContext(browser, { scale = 1, touch = false, mobile = false, workers = false,
+                                            viewport = { width: 1024, height: 768 } } = {}) {
+    const context = await browser.newContext({ deviceScaleFactor: scale, hasTouch: touch, isMobile: mobile, viewport,
+                                               serviceWorkers: workers ? 'allow' : 'block' });
     await context.clock.install({ time: START_TIME });
     await context.clock.pauseAt(START_TIME);
     return context;

@@ -8,6 +8,7 @@ import {
 import { inputBlocked, redrawCongratulations, setUpOverlays } from './overlays.js';
 import { fetchPictures, loadPictures, present, rescale, setUpScreen, watchScale } from './pictures.js';
 import { setUpInput } from './input.js';
+import { keepForOffline } from './offline.js';
 import { release, runAlone } from './single_tab.js';
 import { readSettings, writeSettings } from './storage.js';
 
@@ -103,6 +104,7 @@ async function startMachine() {
   watchScale(rescaleAll);
   canvas.focus();
   document.body.dataset.state = 'running';
+  keepForOffline();
 }
 
 async function runsElsewhere() {
