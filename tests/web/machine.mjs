@@ -123,3 +123,12 @@ export async function pressKeypadDigit(page, digit, { down = true, up = true } =
     if (up) await cdp.send('Input.dispatchKeyEvent', { type: 'keyUp', ...key });
     await cdp.detach();
 }
+
+// A finger resting at a point of the page for six ticks.
+export async function longPress(page, ticks, x, y) {
+    const cdp = await page.context().newCDPSession(page);
+    await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [{ x, y }] });
+    await ticks(6);
+    await cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+    await cdp.detach();
+}

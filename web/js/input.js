@@ -110,7 +110,7 @@ export function setUpInput() {
   // the box or picture.
   machine.addEventListener('mousedown', (e) => {
     e.preventDefault();
-    if (!inputBlocked()) canvas.focus();
+    if (!inputBlocked()) canvas.focus({ preventScroll: true });
   });
   // The page's own menu replaces the browser's, on the machine and its boxes.
   document.addEventListener('contextmenu', (e) => {

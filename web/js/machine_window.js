@@ -33,7 +33,7 @@ export const ownerRect = () => ({ origin: { x: origin.x - window.scrollX, y: ori
 
 // The reels take the keys again, unless the machine is gone or minimised.
 export function focusReels() {
-  if (session.running && !session.minimised) canvas.focus();
+  if (session.running && !session.minimised) canvas.focus({ preventScroll: true });
 }
 
 function moveMachine(x, y) {
@@ -63,7 +63,7 @@ export function restore() {
   session.minimised = false;
   machine.hidden = false;
   $('minimised').hidden = true;
-  canvas.focus();
+  canvas.focus({ preventScroll: true });
 }
 
 // The window is gone for good (Exit).

@@ -102,7 +102,7 @@ async function startMachine() {
   window.addEventListener('pagehide', saveSettings);
   document.addEventListener('visibilitychange', () => { if (document.hidden) saveSettings(); });
   watchScale(rescaleAll);
-  canvas.focus();
+  canvas.focus({ preventScroll: true });
   document.body.dataset.state = 'running';
   keepForOffline();
 }
