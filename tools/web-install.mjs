@@ -170,7 +170,6 @@ const caption = JSON.parse(/#define TXT_CAPTION\s+("(?:[^"\\]|\\.)*")/.exec(read
 const manifest = {
     name: caption,
     short_name: caption,
-    lang: 'ja',
     start_url: './',
     scope: './',
     display: 'standalone',
