@@ -8,8 +8,8 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
-import { canvasPixels, decodePng, enlarge, firstDifference, session, siteFolder } from './harness.mjs';
-import { assertClean, openMachine, openTab } from './machine.mjs';
+import { canvasPixels, decodePng, enlarge, firstDifference, newContext, session, siteFolder } from './harness.mjs';
+import { assertClean, openMachine, openTab, state } from './machine.mjs';
 
 const root = fileURLToPath(new URL('../..', import.meta.url));
 const folder = mkdtempSync(join(tmpdir(), 'muslot-offline-'));
@@ -80,4 +80,21 @@ test('a rebuilt site replaces the kept one at the next visit', { timeout: 120000
     assert.match(await last.page.evaluate(() => fetch('muslot.css').then(r => r.text())), /rebuilt/);
     assertClean([...errors, ...next.errors, ...last.errors]);
     await context.close();
+});
+
+test('where workers are missing or refused, the page plays and says nothing of it', async () => {
+    const browsers = {
+        'no workers': () => Object.defineProperty(Navigator.prototype, 'serviceWorker', { get: () => undefined }),
+        'workers refused': () => {
+            ServiceWorkerContainer.prototype.register = () => Promise.reject(new DOMException('no', 'SecurityError'));
+        },
+    };
+    for (const [what, script] of Object.entries(browsers)) {
+        const context = await newContext(site.browser, { workers: true });
+        await context.addInitScript(script);
+        const { page, errors } = await openTab(context, site.url);
+        assert.equal(await state(page), 'running', what);
+        assertClean(errors);
+        await context.close();
+    }
 });
