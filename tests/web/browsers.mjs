@@ -423,6 +423,7 @@ class WebDriverSession {
             throw new Unavailable(`MiniBrowser did not start: ${error.message}`);
         });
         session.path = `/session/${created.sessionId}`;
+        session.version = created.capabilities?.browserVersion ?? 'unknown';
         // The first window stays, blank: new windows are opened from it, and a
         // session ends with its last window.
         session.home = session.current = await session.call('GET', `${session.path}/window`);
@@ -553,6 +554,12 @@ class Browser {
     session(scale) {
         if (!this.sessions.has(scale)) this.sessions.set(scale, WebDriverSession.start(this.xvfb.display, scale));
         return this.sessions.get(scale);
+    }
+    // The browser's name and version, for reports.
+    async version() {
+        if (engine === 'webkit') return `WebKitGTK ${(await this.session(1)).version}`;
+        const version = await this.native.version();
+        return engine === 'chromium' ? `Chromium ${version}` : version.replace(/^firefox\//i, 'Firefox ');
     }
     async newContext(options = {}) {
         const Kind = { chromium: ChromiumContext, firefox: FirefoxContext, webkit: WebKitContext }[engine];
