@@ -83,7 +83,7 @@ function dispatchInPage(kind, detail) {
 
 // What every engine's page offers the suites: a small part of playwright's
 // page, built on a few primitives each engine supplies (evaluateSource,
-// keyDown/keyUp, mouse*, wheel, touch*, setViewportSize, shot, reload, close).
+// keyDown/keyUp, mouse*, wheel, touch*, resize, shot, reload, close).
 class Page {
     constructor(context) {
         this.context = context;
@@ -154,6 +154,16 @@ class Page {
         const box = await this.locator(selector).boundingBox();
         if (!box) throw new Error(`nothing visible to click at ${selector}`);
         await this.mouse.click(box.x + box.width / 2, box.y + box.height / 2);
+    }
+    // Until the page's drawing is on the screen (the held clock keeps the
+    // browser's own frames for it).
+    rendered() { return this.evaluateSource('window.__muslotClock?.painted()'); }
+    // The viewport resized, as a phone turned on its side; done once the page
+    // has seen the resize.
+    async setViewportSize({ width, height }) {
+        await this.resize({ width, height });
+        await this.waitForFunction(`() => innerWidth === ${width} && innerHeight === ${height}`);
+        await this.rendered();
     }
     // The page as the screen shows it, a PNG in device pixels.
     screenshot() { return this.shot(); }
@@ -241,7 +251,7 @@ class ChromiumPage extends Page {
     pointerMove(x, y) { return this.tab.mouse.move(x, y); }
     mouseButton(action, button) { return this.tab.mouse[action]({ button }); }
     wheel(deltaX, deltaY) { return this.tab.mouse.wheel(deltaX, deltaY); }
-    setViewportSize(size) { return this.tab.setViewportSize(size); }
+    resize(size) { return this.tab.setViewportSize(size); }
     async touch(action, x, y) {
         if (action === 'tap') return this.tab.touchscreen.tap(x, y);
         await (await this.devtools()).send('Input.dispatchTouchEvent', action === 'start'
@@ -307,7 +317,7 @@ class FirefoxPage extends Page {
     async pointerMove(x, y) { await this.front(); await this.tab.mouse.move(x, y); }
     async mouseButton(action, button) { await this.front(); await this.tab.mouse[action]({ button }); }
     async wheel(deltaX, deltaY) { await this.front(); await this.tab.mouse.wheel({ deltaX, deltaY }); }
-    setViewportSize({ width, height }) {
+    resize({ width, height }) {
         const { scale = 1, touch = false } = this.context.options;
         return this.tab.setViewport({ width, height, deviceScaleFactor: scale, hasTouch: touch });
     }
@@ -513,7 +523,7 @@ class WebKitPage extends Page {
     }
     touch() { throw new Error(lacks.touch); }
     wheel() { throw new Error('the wheel is not wired for WebKit: no suite scrolls by it there (the phone test needs phone emulation)'); }
-    setViewportSize({ width, height }) {
+    resize({ width, height }) {
         return this.command('POST', '/window/rect', { width, height: height + this.session.chrome });
     }
     async shot() { return Buffer.from(await this.command('GET', '/screenshot'), 'base64'); }

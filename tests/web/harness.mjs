@@ -145,6 +145,8 @@ function heldClock(start) {
         return id;
     };
     const clear = id => { timers.delete(id); };
+    // The browser's own, for waiting on the screen rather than the page.
+    const realFrame = window.requestAnimationFrame.bind(window), realTimeout = window.setTimeout.bind(window);
     window.setTimeout = (callback, delay, ...args) => add(callback, delay, args, false);
     window.setInterval = (callback, delay, ...args) => add(callback, delay, args, true);
     window.clearTimeout = window.clearInterval = window.cancelAnimationFrame = clear;
@@ -158,6 +160,10 @@ function heldClock(start) {
     const realStart = performance.now();
     performance.now = () => realStart + (now - start);
     window.__muslotClock = {
+        // Two real rendering updates: what the page drew is on the screen,
+        // and a resize has reached the page. (A hidden page has none: a
+        // second at most.)
+        painted: () => new Promise(done => { realFrame(() => realFrame(done)); realTimeout(done, 1000); }),
         // Every timer due within ms, in order, each at its own time; promise
         // jobs run between them as they would between real timers.
         async runFor(ms) {
@@ -244,6 +250,7 @@ export async function canvasPixels(page, selector) {
 // An element's are cut from the whole page's, as the engines' own element
 // shots differ (WebKit's lose the last rows).
 export async function screenPixels(page, selector = null) {
+    await page.rendered();
     const screen = decodePng(await page.screenshot());
     if (!selector) return screen;
     const { x, y, width, height, scale } = await page.locator(selector).evaluate(element => {
