@@ -22,9 +22,16 @@ if (!ENGINES.includes(engine)) throw new Error(`MUSLOT_ENGINE is one of ${ENGINE
 export class Unavailable extends Error {}
 
 // What an engine cannot do here, with why; the suites skip those cases.
-export const lacks = engine !== 'webkit' ? {} : {
-    touch: 'WebKitWebDriver turns touch actions into mouse events, and WebKitGTK without a touch screen has no touch events',
-};
+export const lacks = {
+    chromium: {},
+    firefox: {
+        mobile: 'puppeteer over WebDriver BiDi has no phone emulation (isMobile: the viewport meta tag, overlay scrollbars)',
+    },
+    webkit: {
+        touch: 'WebKitWebDriver turns touch actions into mouse events, and WebKitGTK without a touch screen has no touch events',
+        mobile: 'WebKitGTK over WebDriver has no phone emulation',
+    },
+}[engine];
 
 function need(path, what) {
     if (!path || !existsSync(path)) throw new Unavailable(`${what} is not installed (scripts/setup installs it)`);
@@ -76,7 +83,7 @@ function dispatchInPage(kind, detail) {
 
 // What every engine's page offers the suites: a small part of playwright's
 // page, built on a few primitives each engine supplies (evaluateSource,
-// keyDown/keyUp, mouse*, touch*, shot, reload, close).
+// keyDown/keyUp, mouse*, wheel, touch*, resize, shot, reload, close).
 class Page {
     constructor(context) {
         this.context = context;
@@ -97,6 +104,7 @@ class Page {
             down: ({ button = 'left' } = {}) => page.mouseButton('down', button),
             up: ({ button = 'left' } = {}) => page.mouseButton('up', button),
             click: (x, y, { button = 'left' } = {}) => page.mouseClick(x, y, button),
+            wheel: (deltaX, deltaY) => page.wheel(deltaX, deltaY),
         };
         this.touchscreen = {
             tap: (x, y) => page.touch('tap', x, y),
@@ -146,6 +154,16 @@ class Page {
         const box = await this.locator(selector).boundingBox();
         if (!box) throw new Error(`nothing visible to click at ${selector}`);
         await this.mouse.click(box.x + box.width / 2, box.y + box.height / 2);
+    }
+    // Until the page's drawing is on the screen (the held clock keeps the
+    // browser's own frames for it).
+    rendered() { return this.evaluateSource('window.__muslotClock?.painted()'); }
+    // The viewport resized, as a phone turned on its side; done once the page
+    // has seen the resize.
+    async setViewportSize({ width, height }) {
+        await this.resize({ width, height });
+        await this.waitForFunction(`() => innerWidth === ${width} && innerHeight === ${height}`);
+        await this.rendered();
     }
     // The page as the screen shows it, a PNG in device pixels.
     screenshot() { return this.shot(); }
@@ -232,6 +250,8 @@ class ChromiumPage extends Page {
     }
     pointerMove(x, y) { return this.tab.mouse.move(x, y); }
     mouseButton(action, button) { return this.tab.mouse[action]({ button }); }
+    wheel(deltaX, deltaY) { return this.tab.mouse.wheel(deltaX, deltaY); }
+    resize(size) { return this.tab.setViewportSize(size); }
     async touch(action, x, y) {
         if (action === 'tap') return this.tab.touchscreen.tap(x, y);
         await (await this.devtools()).send('Input.dispatchTouchEvent', action === 'start'
@@ -244,8 +264,9 @@ class ChromiumPage extends Page {
 
 class ChromiumContext extends Context {
     async start() {
-        const { scale = 1, touch = false, viewport } = this.options;
-        this.native = await this.browser.native.newContext({ deviceScaleFactor: scale, hasTouch: touch, viewport });
+        const { scale = 1, touch = false, mobile = false, viewport } = this.options;
+        this.native = await this.browser.native.newContext({ deviceScaleFactor: scale, hasTouch: touch, isMobile: mobile,
+                                                             viewport });
     }
     async openTab(url) { const page = new ChromiumPage(this); await page.open(url); return page; }
     closeContext() { return this.native.close(); }
@@ -295,6 +316,11 @@ class FirefoxPage extends Page {
     }
     async pointerMove(x, y) { await this.front(); await this.tab.mouse.move(x, y); }
     async mouseButton(action, button) { await this.front(); await this.tab.mouse[action]({ button }); }
+    async wheel(deltaX, deltaY) { await this.front(); await this.tab.mouse.wheel({ deltaX, deltaY }); }
+    resize({ width, height }) {
+        const { scale = 1, touch = false } = this.context.options;
+        return this.tab.setViewport({ width, height, deviceScaleFactor: scale, hasTouch: touch });
+    }
     async touch(action, x, y) {
         await this.front();
         if (action === 'tap') return this.tab.touchscreen.tap(x, y);
@@ -407,6 +433,7 @@ class WebDriverSession {
             throw new Unavailable(`MiniBrowser did not start: ${error.message}`);
         });
         session.path = `/session/${created.sessionId}`;
+        session.version = created.capabilities?.browserVersion ?? 'unknown';
         // The first window stays, blank: new windows are opened from it, and a
         // session ends with its last window.
         session.home = session.current = await session.call('GET', `${session.path}/window`);
@@ -495,6 +522,10 @@ class WebKitPage extends Page {
         await this.evaluateSource(`(${dispatchInPage})('mouse', ${JSON.stringify({ x: Math.floor(x), y: Math.floor(y) })})`);
     }
     touch() { throw new Error(lacks.touch); }
+    wheel() { throw new Error('the wheel is not wired for WebKit: no suite scrolls by it there (the phone test needs phone emulation)'); }
+    resize({ width, height }) {
+        return this.command('POST', '/window/rect', { width, height: height + this.session.chrome });
+    }
     async shot() { return Buffer.from(await this.command('GET', '/screenshot'), 'base64'); }
     reload() { return this.command('POST', '/refresh', {}); }
     async closeTab() { await this.command('DELETE', '/window'); this.session.current = null; }
@@ -533,6 +564,12 @@ class Browser {
     session(scale) {
         if (!this.sessions.has(scale)) this.sessions.set(scale, WebDriverSession.start(this.xvfb.display, scale));
         return this.sessions.get(scale);
+    }
+    // The browser's name and version, for reports.
+    async version() {
+        if (engine === 'webkit') return `WebKitGTK ${(await this.session(1)).version}`;
+        const version = await this.native.version();
+        return engine === 'chromium' ? `Chromium ${version}` : version.replace(/^firefox\//i, 'Firefox ');
     }
     async newContext(options = {}) {
         const Kind = { chromium: ChromiumContext, firefox: FirefoxContext, webkit: WebKitContext }[engine];

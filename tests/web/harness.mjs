@@ -29,6 +29,7 @@ const MIME = {
     '.mjs': 'text/javascript; charset=utf-8',
     '.css': 'text/css; charset=utf-8',
     '.json': 'application/json',
+    '.webmanifest': 'application/manifest+json',
     '.wasm': 'application/wasm',
     '.bmp': 'image/bmp',
     '.png': 'image/png',
@@ -46,8 +47,11 @@ export const REPORT_PATH = '/.muslot-test-report';
 // { url, close }. For the tests, options may take files away (`missing`,
 // answered 404), put scripts into each page before its own (`head`, source
 // texts) and gather into `errors` every answer of 400 or more and what a
-// page's watcher reports.
+// page's watcher reports. setOffline(true) takes the site off the network:
+// every connection is dropped unanswered, as with the network gone, but for
+// the watcher's reports.
 export async function serve(folder, { missing = [], head = [], errors = null } = {}) {
+    let offline = false;
     const rootFolder = resolve(folder);
     const scripts = head.map(source => `<script>${source}</script>`).join('');
     const server = createServer(async (request, response) => {
@@ -59,6 +63,7 @@ export async function serve(folder, { missing = [], head = [], errors = null } =
         }
         const file = path === null ? null : normalize(join(rootFolder, path.endsWith('/') ? path + 'index.html' : path));
         const headers = { 'Cache-Control': 'no-store' };
+        if (offline && path !== REPORT_PATH) return request.socket.destroy();
         if (errors && request.method === 'POST' && path === REPORT_PATH) {
             let text = '';
             request.setEncoding('utf8').on('data', chunk => { text += chunk; })
@@ -85,6 +90,11 @@ export async function serve(folder, { missing = [], head = [], errors = null } =
     await new Promise((done, fail) => server.once('error', fail).listen(0, '127.0.0.1', done));
     return {
         url: `http://127.0.0.1:${server.address().port}/`,
+        setOffline(on) {
+            offline = on;
+            // Connections kept alive would still answer.
+            if (on) server.closeIdleConnections?.();
+        },
         close: () => new Promise(done => { server.closeAllConnections?.(); server.close(done); }),
     };
 }
@@ -114,9 +124,10 @@ export async function session(folder = siteFolder) {
 function withTest(site) {
     site.test = (name, options, fn) => {
         if (typeof options === 'function') [options, fn] = [{}, options];
-        const lacking = (options.needs ?? []).find(what => lacks[what]);
+        const { needs = [], ...rest } = options;
+        const lacking = needs.find(what => lacks[what]);
         const skip = site.unavailable ?? (lacking && `${engine}: ${lacks[lacking]}`);
-        return nodeTest(name, skip ? { skip } : {}, fn);
+        return nodeTest(name, skip ? { ...rest, skip } : rest, fn);
     };
     return site;
 }
@@ -134,6 +145,8 @@ function heldClock(start) {
         return id;
     };
     const clear = id => { timers.delete(id); };
+    // The browser's own, for waiting on the screen rather than the page.
+    const realFrame = window.requestAnimationFrame.bind(window), realTimeout = window.setTimeout.bind(window);
     window.setTimeout = (callback, delay, ...args) => add(callback, delay, args, false);
     window.setInterval = (callback, delay, ...args) => add(callback, delay, args, true);
     window.clearTimeout = window.clearInterval = window.cancelAnimationFrame = clear;
@@ -147,6 +160,10 @@ function heldClock(start) {
     const realStart = performance.now();
     performance.now = () => realStart + (now - start);
     window.__muslotClock = {
+        // Two real rendering updates: what the page drew is on the screen,
+        // and a resize has reached the page. (A hidden page has none: a
+        // second at most.)
+        painted: () => new Promise(done => { realFrame(() => realFrame(done)); realTimeout(done, 1000); }),
         // Every timer due within ms, in order, each at its own time; promise
         // jobs run between them as they would between real timers.
         async runFor(ms) {
@@ -174,20 +191,32 @@ function heldClock(start) {
 
 // newContext(site, options): a browsing session of one user, at an origin of
 // its own (its own storage, locks and channels), at a device scale factor,
-// with touch or not, the clock held at START_TIME in each of its tabs, files
-// missing from the site and a script run before the page's own in each tab
-// (`before`, a function, with `arg`). Its `url` is the site's address there,
-// its `errors` what went wrong in any of its tabs.
-export async function newContext(site, { missing = [], before = null, arg = null, ...options } = {}) {
+// with touch or not, as a phone's browser or not (`mobile`), the clock held
+// at START_TIME in each of its tabs, files missing from the site and a
+// script run before the page's own in each tab (`before`, a function, with
+// `arg`). Service workers are refused unless asked for (`workers`), as a
+// worker would keep the site between a test's pages. Its `url` is the
+// site's address there, its `errors` what went wrong in any of its tabs,
+// and setOffline(on) takes the network away from it and gives it back.
+export async function newContext(site, { missing = [], before = null, arg = null, workers = false, ...options } = {}) {
     const context = await site.browser.newContext(options);
     const head = [`(${heldClock})(${START_TIME.getTime()});`];
     if (pageWatch) head.unshift(`(${pageWatch})(${JSON.stringify(REPORT_PATH)});`);
+    if (!workers) head.push(`(${refuseWorkers})();`);
     if (before) head.push(`(${before})(${JSON.stringify(arg)});`);
     const server = await serve(site.folder, { missing, head, errors: context.errors });
     context.url = server.url;
+    context.setOffline = async on => server.setOffline(on);
     site.servers.add(server);
     context.onClose = [() => { site.servers.delete(server); return server.close(); }];
     return context;
+}
+
+// Registration refused, as a browser refuses it where workers are not allowed.
+function refuseWorkers() {
+    if (window.ServiceWorkerContainer) {
+        ServiceWorkerContainer.prototype.register = () => Promise.reject(new DOMException('refused by the tests', 'SecurityError'));
+    }
 }
 
 // openPage(context, query): a new tab at the context's address with the
@@ -221,6 +250,7 @@ export async function canvasPixels(page, selector) {
 // An element's are cut from the whole page's, as the engines' own element
 // shots differ (WebKit's lose the last rows).
 export async function screenPixels(page, selector = null) {
+    await page.rendered();
     const screen = decodePng(await page.screenshot());
     if (!selector) return screen;
     const { x, y, width, height, scale } = await page.locator(selector).evaluate(element => {

@@ -3,7 +3,9 @@
 // the machine's input until a click or a key release closes it.
 import assert from 'node:assert/strict';
 import { canvasPixels, firstDifference, session } from './harness.mjs';
-import { Reels, assertClean, clickClient, openMachine, pictures, pressKeypadDigit, rectOf } from './machine.mjs';
+import {
+    Reels, assertClean, clickClient, longPress, openMachine, pictures, pressKeypadDigit, rectOf,
+} from './machine.mjs';
 
 const site = await session();
 const { test } = site;
@@ -12,8 +14,9 @@ const { test } = site;
 async function stoppedLamps(page, ticks) {
     await ticks(1);
     const { data, width } = await canvasPixels(page, '#client');
+    const scale = width / pictures.panel.width;
     return [0, 1, 2, 3].map(r => {
-        const i = ((58 + r * 100) * width + 218) * 4;
+        const i = ((58 + r * 100) * scale * width + 218 * scale) * 4;
         return data[i] > 200 && data[i + 2] < 100 ? 1 : 0;
     });
 }
@@ -51,8 +54,12 @@ test('keys and clicks stop the reels they name; anything else spins a stopped ma
     await clickClient(page, 100, 410);
     await clickClient(page, 100, 409);
     assert.deepEqual(await stoppedLamps(page, ticks), [0, 0, 0, 1], 'y 410 and 409');
+    // The page's background takes the focus but not the keys.
+    await page.mouse.click(900, 700);
+    await page.keyboard.press('1');
+    assert.deepEqual(await stoppedLamps(page, ticks), [1, 0, 0, 1], 'key 1 after a click on the page');
     // Alt, F10 and Ctrl combinations are the browser's, and Tab leaves the reels.
-    for (const key of ['1', '2', '3']) await page.keyboard.press(key);
+    for (const key of ['2', '3']) await page.keyboard.press(key);
     if (await page.isVisible('#congratulations')) await page.mouse.click(500, 400);
     for (const key of ['Alt', 'F10', 'Control+KeyB', 'Escape', 'Enter']) await page.keyboard.press(key);
     assert.deepEqual(await stoppedLamps(page, ticks), [1, 1, 1, 1], 'browser and dialog keys spin nothing');
@@ -118,4 +125,35 @@ test('a match opens the picture centred on the release, and it takes the input u
     assert.deepEqual(await stoppedLamps(page, ticks), [0, 0, 0, 0], 'the next click spins');
     assertClean(errors);
     await context.close();
+});
+
+test('on a phone, upright and turned on its side, every part of the machine is in reach and taps play by the rules',
+     { needs: ['touch', 'mobile'] }, async () => {
+    for (const scale of [2, 3]) {
+        // Started upright at one scale, on its side at the other.
+        const views = scale === 2 ? [[390, 844], [844, 390]] : [[844, 390], [390, 844]];
+        const { context, page, errors, ticks } = await openMachine(site, { touch: true, mobile: true, scale,
+                                                                           viewport: { width: views[0][0], height: views[0][1] } });
+        const turns = [[...views[0], [60, 350], [1, 0, 0, 1]], [...views[1], [150, 250], [1, 1, 1, 1]]];
+        for (const [width, height, taps, lamps] of turns) {
+            const what = `${width}×${height} at ${scale}`;
+            await page.setViewportSize({ width, height });
+            const top = await rectOf(page, '#machine');
+            assert.ok(top.x >= 0 && top.y >= 0 && top.x + top.width <= width, `${what}: the caption and sides in sight`);
+            // Scrolling the page's background brings the bottom into sight.
+            await page.mouse.move(30, height - 30);
+            await page.mouse.wheel(0, 600);
+            await page.waitForFunction(() => window.scrollY + window.innerHeight >= document.documentElement.scrollHeight);
+            const bottom = await rectOf(page, '#machine');
+            assert.ok(bottom.y + bottom.height <= height, `${what}: the bottom in sight`);
+            const canvas = await rectOf(page, '#client');
+            for (const y of taps) await page.touchscreen.tap(canvas.x + 100, canvas.y + y);
+            assert.deepEqual(await stoppedLamps(page, ticks), lamps, `${what}: taps at y ${taps}`);
+        }
+        const canvas = await rectOf(page, '#client');
+        await longPress(page, ticks, canvas.x + 60, canvas.y + 200);
+        assert.equal(await page.isVisible('#menu'), true, `a long press opens the menu at ${scale}`);
+        assertClean(errors);
+        await context.close();
+    }
 });

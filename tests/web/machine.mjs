@@ -117,3 +117,10 @@ export function assertClean(errors) {
 // A key of the keypad with Num Lock on, as the keyboard sends it (the
 // drivers' keyboards have Num Lock off: their Numpad1 is End).
 export const pressKeypadDigit = (page, digit) => page.pressKeypadDigit(digit);
+
+// A finger resting at a point of the page for six ticks.
+export async function longPress(page, ticks, x, y) {
+    await page.touchscreen.start(x, y);
+    await ticks(6);
+    await page.touchscreen.end();
+}

@@ -33,6 +33,10 @@ function navigationKey(e) {
   return /^(Tab|Enter|Escape|Arrow(Up|Down|Left|Right))$/.test(e.key);
 }
 
+// The page holds nothing else that takes keys, so the machine has them
+// wherever the focus is, as long as it is up on the page.
+const reelsTakeKeys = () => session.running && !session.minimised;
+
 function onKeyDown(e) {
   switch (currentOverlay()) {
   case Overlay.Congratulations: if (!browserKey(e)) e.preventDefault(); return;  // a held key leaves it up
@@ -40,7 +44,7 @@ function onKeyDown(e) {
   case Overlay.About: onAboutKeyDown(e); return;
   default: break;
   }
-  if (!session.running || document.activeElement !== canvas || browserKey(e) || navigationKey(e)) return;
+  if (!reelsTakeKeys() || browserKey(e) || navigationKey(e)) return;
   e.preventDefault();
   core.key_down(virtualKey(e));
 }
@@ -51,7 +55,7 @@ function onKeyUp(e) {
     if (!e.altKey && e.key !== 'Alt' && e.key !== 'F10') closeOverlay();
     return;
   }
-  if (inputBlocked() || document.activeElement !== canvas || browserKey(e)) return;
+  if (inputBlocked() || !reelsTakeKeys() || browserKey(e)) return;
   if (core.key_up()) openCongratulations();
 }
 
@@ -106,7 +110,7 @@ export function setUpInput() {
   // the box or picture.
   machine.addEventListener('mousedown', (e) => {
     e.preventDefault();
-    if (!inputBlocked()) canvas.focus();
+    if (!inputBlocked()) canvas.focus({ preventScroll: true });
   });
   // The page's own menu replaces the browser's, on the machine and its boxes.
   document.addEventListener('contextmenu', (e) => {

@@ -19,16 +19,27 @@ let outer = { cx: 0, cy: 0 };
 
 export const viewport = () => ({ cx: document.documentElement.clientWidth, cy: document.documentElement.clientHeight });
 
-// The window's place and outer size, which boxes centre over.
-export const ownerRect = () => ({ origin, outer });
+// The desktop the machine is placed on: the viewport, grown to the window
+// where the window is the larger (a phone on its side), so that the page
+// scrolls to every part of it rather than pushing its caption out of sight.
+function desktop() {
+  const screen = viewport();
+  return { cx: Math.max(screen.cx, outer.cx), cy: Math.max(screen.cy, outer.cy) };
+}
+
+// The window's place in the viewport and its outer size, which boxes
+// centre over.
+export const ownerRect = () => ({ origin: { x: origin.x - window.scrollX, y: origin.y - window.scrollY }, outer });
 
 // The reels take the keys again, unless the machine is gone or minimised.
 export function focusReels() {
-  if (session.running && !session.minimised) canvas.focus();
+  if (session.running && !session.minimised) canvas.focus({ preventScroll: true });
 }
 
 function moveMachine(x, y) {
-  origin = position(core.clamp_proposed(x, y, outer.cx, outer.cy, viewport().cx, viewport().cy));
+  const screen = viewport();
+  document.documentElement.classList.toggle('scrolls', outer.cx > screen.cx || outer.cy > screen.cy);
+  origin = position(core.clamp_proposed(x, y, outer.cx, outer.cy, desktop().cx, desktop().cy));
   machine.style.left = `${origin.x}px`;
   machine.style.top = `${origin.y}px`;
   core.remember_position(origin.x, origin.y, outer.cx, outer.cy, session.minimised ? 1 : 0);
@@ -38,7 +49,7 @@ export function placeMachine() {
   outer = { cx: core.outer_width(BORDER), cy: core.outer_height(BORDER, CAPTION_HEIGHT) };
   machine.style.width = `${outer.cx}px`;
   machine.style.height = `${outer.cy}px`;
-  const screen = viewport();
+  const screen = desktop();
   const initial = position(core.initial_position(outer.cx, outer.cy, screen.cx, screen.cy));
   moveMachine(initial.x, initial.y);
 }
@@ -52,7 +63,7 @@ export function restore() {
   session.minimised = false;
   machine.hidden = false;
   $('minimised').hidden = true;
-  canvas.focus();
+  canvas.focus({ preventScroll: true });
 }
 
 // The window is gone for good (Exit).

@@ -8,6 +8,7 @@ import {
 import { inputBlocked, redrawCongratulations, setUpOverlays } from './overlays.js';
 import { fetchPictures, loadPictures, present, rescale, setUpScreen, watchScale } from './pictures.js';
 import { setUpInput } from './input.js';
+import { keepForOffline } from './offline.js';
 import { release, runAlone } from './single_tab.js';
 import { readSettings, writeSettings } from './storage.js';
 
@@ -101,8 +102,9 @@ async function startMachine() {
   window.addEventListener('pagehide', saveSettings);
   document.addEventListener('visibilitychange', () => { if (document.hidden) saveSettings(); });
   watchScale(rescaleAll);
-  canvas.focus();
+  canvas.focus({ preventScroll: true });
   document.body.dataset.state = 'running';
+  keepForOffline();
 }
 
 async function runsElsewhere() {
