@@ -123,11 +123,18 @@ void PressKey(UINT virtualKey);
 void ReleaseKey(UINT virtualKey);
 void TypeKey(UINT virtualKey);  // press and release
 void TypeKeys(std::initializer_list<UINT> virtualKeys);
+// A key through SendInput alone, whatever the X server holds: what reaches
+// a program whose thread is held still, as only that thread hears the X server.
+void SendSystemKey(UINT virtualKey, bool down);
+// Has the X server hold down too a key that SendSystemKey pressed, so that
+// a click leaves it down (Wine lines its key state up with the X server's).
+void HoldInXServerToo(UINT virtualKey);
 // The longest a key pressed or released in the X server took to reach Wine.
 DWORD SlowestXKeyMs();
 void PressAltF4();
 void MoveMouseTo(POINT screen);
 void ClickAt(POINT screen);
+void ClickHere();  // the left button where the pointer is
 void ClickOn(HWND window);  // in the middle of a window
 void RightClickAt(POINT screen);
 // Left button down at one screen point, moved to another, released there.
@@ -219,9 +226,8 @@ void ExpectNoGrowthOver(int times, HANDLE process, const std::function<void()>& 
 constexpr double kTickMs = 100;
 double NowMs();  // milliseconds from an arbitrary start
 
-// Forces a match through real input, as a quick user would: watches the
-// reels and stops each on one figure, aiming every stop by how late inputs
-// have been arriving, and starts afresh when a late one spoils an attempt.
+// Forces a match through real input, as a user with perfect timing would:
+// stops reel 0 anywhere, then each other reel once it shows that figure.
 class MatchForcer {
 public:
     explicit MatchForcer(const Muslot& muslot) : muslot_(muslot) {}
@@ -235,30 +241,15 @@ public:
     int slipped = 0;  // attempts spoilt
 
 private:
-    // How long an input takes to arrive: the least of the last five, since
-    // the time has a floor and, on a loaded machine, a long tail.
-    struct Latency {
-        std::vector<double> last;
-        // How much later than the measure says inputs must go out to land on
-        // the figure: learnt from where the stops landed, since the time an
-        // input is seen to arrive is not quite the time the program takes it.
-        double correction = 0;
-        void Landed(int shown, int wanted);
-        double Least() const;
-        void Add(double ms);
-    };
-
     Image Frame() const;
     std::vector<HWND> Pictures() const;  // the congratulations windows on the screen
     bool AllLamps(Lamp lamp) const;
     void Press(UINT key);
     bool StartAllRunning();
-    double SeenMovingTo(int r, int figure) const;
-    bool StopOn(int r, int figure, bool byClick, bool releaseKey);
+    bool StopOn(int r, int figure, bool byClick, bool holdKey);
 
     const Muslot& muslot_;
     ReelReader reader_;
-    Latency keyLatency_, clickLatency_;
 };
 
 }  // namespace e2e

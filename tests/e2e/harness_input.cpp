@@ -37,10 +37,13 @@ const char* XKeysymOf(UINT virtualKey) {
 // and up in the X server itself (its xdotool, fed through the FIFO that
 // MUSLOT_KEYS names): a click makes Wine line its key state up with the X
 // server's, and would let go of a key held down through SendInput alone.
-// Whether the key went that way, once Wine has seen it.
 DWORD slowestXKeyMs = 0;
 
-bool SendXKey(UINT virtualKey, bool down) {
+bool IsDown(UINT virtualKey) { return (GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0; }
+
+// Has xdotool press or release the key in the X server, without waiting for
+// Wine to hear it; whether the key can go that way and went.
+bool WriteXKey(UINT virtualKey, bool down) {
     static const HANDLE keys = [] {
         HMODULE ntdll = GetModuleHandleA("ntdll.dll");
         char path[MAX_PATH] = "Z:";
@@ -55,10 +58,7 @@ bool SendXKey(UINT virtualKey, bool down) {
         return fifo;
     }();
     const char* keysym = XKeysymOf(virtualKey);
-    auto isDown = [&] { return (GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0; };
-    // A key already that way goes through SendInput as before: no change
-    // would tell when xdotool has done, and the next key must not overtake it.
-    if (keys == INVALID_HANDLE_VALUE || !keysym || isDown() == down) return false;
+    if (keys == INVALID_HANDLE_VALUE || !keysym) return false;
     char command[48];
     const int length = snprintf(command, sizeof command, "%s %s\n", down ? "keydown" : "keyup", keysym);
     DWORD written = 0;
@@ -67,24 +67,27 @@ bool SendXKey(UINT virtualKey, bool down) {
         ADD_FAILURE() << "the key sender took no command: error " << GetLastError();
         return false;
     }
+    return true;
+}
+
+// The key through the X server; whether it went that way, once Wine has seen it.
+bool SendXKey(UINT virtualKey, bool down) {
+    // A key already that way goes through SendInput as before: no change
+    // would tell when xdotool has done, and the next key must not overtake it.
+    if (IsDown(virtualKey) == down || !WriteXKey(virtualKey, down)) return false;
     const DWORD start = GetTickCount();
-    const bool seen = WaitFor([&] { return isDown() == down; }, 3000);
+    const bool seen = WaitFor([&] { return IsDown(virtualKey) == down; }, 3000);
     // A key let go after the window it closed has gone (Alt+F4's F4) reaches
     // no Wine window when none is in front: then Wine hears it from SendInput.
     if (!seen && !down && !GetForegroundWindow()) return false;
-    EXPECT_TRUE(seen) << "the X server's key " << command << " never reached Wine";
+    EXPECT_TRUE(seen) << "the X server's " << (down ? "press" : "release") << " of key " << virtualKey
+                      << " never reached Wine";
     slowestXKeyMs = std::max(slowestXKeyMs, GetTickCount() - start);
     return true;
 }
 
-void SendKey(UINT virtualKey, DWORD flags) {
-    if (SendXKey(virtualKey, (flags & KEYEVENTF_KEYUP) == 0)) return;
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = static_cast<WORD>(virtualKey);
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
+void SendKey(UINT virtualKey, bool down) {
+    if (!SendXKey(virtualKey, down)) SendSystemKey(virtualKey, down);
 }
 
 void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
@@ -102,6 +105,22 @@ void Settle() { Sleep(30); }
 
 }  // namespace
 
+void SendSystemKey(UINT virtualKey, bool down) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(virtualKey);
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof input);
+}
+
+void HoldInXServerToo(UINT virtualKey) {
+    GetAsyncKeyState(static_cast<int>(virtualKey));  // clears "pressed since the last call"
+    if (!WriteXKey(virtualKey, true)) return;
+    EXPECT_TRUE(WaitFor([&] { return (GetAsyncKeyState(static_cast<int>(virtualKey)) & 1) != 0; }, 3000))
+        << "the X server's press of key " << virtualKey << " never reached Wine";
+}
+
 POINT ScreenPoint(HWND window, int x, int y) {
     POINT point{x, y};
     ClientToScreen(window, &point);
@@ -110,9 +129,9 @@ POINT ScreenPoint(HWND window, int x, int y) {
 
 DWORD SlowestXKeyMs() { return slowestXKeyMs; }
 
-void PressKey(UINT virtualKey) { SendKey(virtualKey, 0); }
+void PressKey(UINT virtualKey) { SendKey(virtualKey, true); }
 
-void ReleaseKey(UINT virtualKey) { SendKey(virtualKey, KEYEVENTF_KEYUP); }
+void ReleaseKey(UINT virtualKey) { SendKey(virtualKey, false); }
 
 void TypeKey(UINT virtualKey) {
     PressKey(virtualKey);
@@ -174,10 +193,14 @@ void LeftButton(bool down) { SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF
 
 }  // namespace
 
-void ClickAt(POINT screen) {
-    MoveMouseTo(screen);
+void ClickHere() {
     LeftButton(true);
     LeftButton(false);
+}
+
+void ClickAt(POINT screen) {
+    MoveMouseTo(screen);
+    ClickHere();
 }
 
 void ClickOn(HWND window) { ClickAt(Centre(RectOf(window))); }

@@ -1,8 +1,12 @@
-// Forcing a match through real input, timing each stop by the machine's ticks.
+// Forcing a match through real input, with the machine's thread held still
+// between seeing a figure and the input that stops the reel on it.
 #include "tests/e2e/harness.h"
 
+#include <psapi.h>
+
 #include <algorithm>
-#include <cmath>
+#include <cstdio>
+#include <utility>
 
 namespace e2e {
 
@@ -13,19 +17,35 @@ double NowMs() {
     return 1000.0 * static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-void MatchForcer::Latency::Landed(int shown, int wanted) {
-    if (shown == (wanted + 11) % 12) correction = std::min(correction + 30, 90.0);
-    if (shown == (wanted + 1) % 12) correction = std::max(correction - 30, -90.0);
+namespace {
+
+// Where a process waits for its next message: win32u's NtUserGetMessage
+// (Wine's system call stub there), or 0 where it cannot be found.
+ULONG_PTR MessageWaitOf(HANDLE process) {
+    const HMODULE ours = GetModuleHandleA("win32u.dll");
+    const FARPROC wait = ours ? GetProcAddress(ours, "NtUserGetMessage") : nullptr;
+    HMODULE modules[512];
+    DWORD size = 0;
+    if (!wait || !EnumProcessModules(process, modules, sizeof modules, &size)) return 0;
+    for (DWORD i = 0; i < std::min<DWORD>(size / sizeof *modules, 512); ++i) {
+        char name[16] = {};
+        if (GetModuleBaseNameA(process, modules[i], name, sizeof name) && lstrcmpiA(name, "win32u.dll") == 0)
+            return reinterpret_cast<ULONG_PTR>(modules[i]) +
+                   (reinterpret_cast<ULONG_PTR>(wait) - reinterpret_cast<ULONG_PTR>(ours));
+    }
+    return 0;
 }
 
-double MatchForcer::Latency::Least() const {
-    return last.empty() ? 0 : *std::min_element(last.begin(), last.end());
+// Where a thread was stopped.
+ULONG_PTR InstructionOf(const CONTEXT& context) {
+#ifdef _WIN64
+    return context.Rip;
+#else
+    return context.Eip;
+#endif
 }
 
-void MatchForcer::Latency::Add(double ms) {
-    last.push_back(ms);
-    if (last.size() > 5) last.erase(last.begin());
-}
+}  // namespace
 
 Image MatchForcer::Frame() const { return CaptureClient(muslot_.window(), kClientWidth, kClientHeight); }
 
@@ -78,63 +98,81 @@ int MatchForcer::FigureOnceStopped(int r) const {
     return figure;
 }
 
-// When reel r was seen to move on to the figure (a capture of another
-// figure, then one of it), or a negative time when it was not.
-double MatchForcer::SeenMovingTo(int r, int figure) const {
-    int last = -1;
-    for (const double until = NowMs() + 3000; NowMs() < until; Sleep(2)) {
-        const double at = NowMs();
+// Stops reel r on the figure; whether it stayed on it. A tick draws each
+// running reel and then moves it on, and a stopped reel keeps the figure
+// last drawn: so the stop goes into the queue while the thread is held
+// still in its wait for a message (not inside a tick, whose frame is not
+// on the screen yet) with the figure on the screen. (Held just as it takes
+// a tick long overdue, it still draws once more first.)
+bool MatchForcer::StopOn(int r, int figure, bool byClick, bool holdKey) {
+    const UINT key = '1' + r;
+    if (byClick) MoveMouseTo(ScreenPoint(muslot_.window(), 100, 10 + 100 * r + 50));
+    const ULONG_PTR messageWait = MessageWaitOf(muslot_.process());
+    const HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE,
+                                     GetWindowThreadProcessId(muslot_.window(), nullptr));
+    bool sent = false;
+    for (const double until = NowMs() + 5000; thread && !sent && NowMs() < until;) {
         const int shown = reader_.FigureShown(Frame(), r);
-        if (shown == figure && last >= 0 && last != figure) return at;
-        if (shown >= 0) last = shown;
+        if (shown != figure) {
+            // The figure comes round once in twelve ticks: look again a little
+            // before the tick that should bring it.
+            const int ticksAway = shown < 0 ? 0 : (figure - shown + 12) % 12;
+            Pause(ticksAway > 1 ? static_cast<DWORD>(kTickMs * (ticksAway - 1) - kTickMs / 2) : 5);
+            continue;
+        }
+        // Held still, the thread leaves input sent meanwhile in its queue and
+        // takes it, once let go, before its next timer tick, the lowest of
+        // messages; reading where it stopped waits until it has.
+        SuspendThread(thread);
+        CONTEXT context{};
+        context.ContextFlags = CONTEXT_CONTROL;
+        const bool waiting = GetThreadContext(thread, &context) &&
+                             (messageWait == 0 || InstructionOf(context) - messageWait < 32);
+        // The X server may still be putting up frames the thread sent before
+        // it was held: the screen has caught up once it stays the same.
+        Image now = Frame(), was;
+        for (int i = 0; i < 10 && !SamePixels(now, was); ++i) {
+            was = std::move(now);
+            Pause(30);
+            now = Frame();
+        }
+        if (waiting && reader_.FigureShown(now, r) == figure) {
+            ++inputs;
+            if (byClick) {
+                ClickHere();
+            } else {
+                SendSystemKey(key, true);
+                WaitFor([&] { return (GetAsyncKeyState(static_cast<int>(key)) & 0x8000) != 0; }, 1000);
+            }
+            sent = true;
+        }
+        ResumeThread(thread);
     }
-    return -1;
-}
-
-// Stops reel r on the figure; whether it stayed on it. The input goes out
-// so that, as fast as inputs arrive, it lands just after the tick that
-// shows the figure, which leaves a slower one most of the tick: a slow
-// input goes out some ticks ahead.
-bool MatchForcer::StopOn(int r, int figure, bool byClick, bool releaseKey) {
-    constexpr double kEarly = 10;  // ms after the figure is seen
-    Latency& latency = byClick ? clickLatency_ : keyLatency_;
-    const double least = latency.Least(), early = kEarly + latency.correction;
-    const int lead = std::min(11, std::max(0, static_cast<int>(std::ceil((least - early) / kTickMs))));
-    const double seen = SeenMovingTo(r, (figure + 12 - lead) % 12);
-    if (seen < 0) return false;
-    const double wait = seen + kTickMs * lead + early - least - NowMs();
-    if (wait > 0) Pause(static_cast<DWORD>(wait));
-    const double sent = NowMs();
-    ++inputs;
-    if (byClick) {
-        muslot_.Click(100, 10 + 100 * r + 50);
-        latency.Add(NowMs() - sent);
-        // The last click of a match opens the picture over the reels at once.
-        if (r == 3 && WaitFor([&] { return !Pictures().empty(); }, 500))
-            return true;
-    } else {
-        muslot_.PressKey('1' + r);
-        latency.Add(NowMs() - sent);
-    }
-    const int shown = FigureOnceStopped(r);
-    if (!byClick && releaseKey) muslot_.ReleaseKey('1' + r);
-    latency.Landed(shown, figure);
-    return shown == figure;
+    CloseHandle(thread);
+    if (!sent) return false;
+    // The last click of a match opens the picture over the reels at once,
+    // before a tick could turn the lamp red.
+    auto picture = [&] { return !Pictures().empty(); };
+    if (byClick && r == 3 && WaitFor([&] { return picture() || LampOf(Frame(), r) == Lamp::Stopped; }, 2000) &&
+        picture())
+        return true;
+    const int stoppedOn = FigureOnceStopped(r);
+    if (holdKey && stoppedOn == figure)
+        HoldInXServerToo(key);
+    else if (!byClick)
+        SendSystemKey(key, false);
+    if (stoppedOn != figure) std::printf("reel %d stopped on %d, not %d\n", r, stoppedOn, figure);
+    return stoppedOn == figure;
 }
 
 int MatchForcer::Force(bool lastByClick, DWORD withinMs) {
     for (const double until = NowMs() + withinMs; NowMs() < until; ++slipped) {
         if (!StartAllRunning()) continue;
-        const double sent = NowMs();
-        muslot_.PressKey('1');
-        keyLatency_.Add(NowMs() - sent);
-        muslot_.ReleaseKey('1');
-        ++inputs;
+        Press('1');
         const int figure = FigureOnceStopped(0);
         bool ok = figure >= 0;
-        for (int r = 1; r < 3 && ok; ++r) ok = StopOn(r, figure, false, true);
-        if (ok && StopOn(3, figure, lastByClick, false)) return figure;
-        if (ok && !lastByClick) muslot_.ReleaseKey('4');
+        for (int r = 1; r < 3 && ok; ++r) ok = StopOn(r, figure, false, false);
+        if (ok && StopOn(3, figure, lastByClick, !lastByClick)) return figure;
     }
     return -1;
 }
