@@ -134,7 +134,6 @@ DWORD SlowestXKeyMs();
 void PressAltF4();
 void MoveMouseTo(POINT screen);
 void ClickAt(POINT screen);
-void ClickHere();  // the left button where the pointer is
 void ClickOn(HWND window);  // in the middle of a window
 void RightClickAt(POINT screen);
 // Left button down at one screen point, moved to another, released there.

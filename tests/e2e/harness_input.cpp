@@ -193,14 +193,10 @@ void LeftButton(bool down) { SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF
 
 }  // namespace
 
-void ClickHere() {
-    LeftButton(true);
-    LeftButton(false);
-}
-
 void ClickAt(POINT screen) {
     MoveMouseTo(screen);
-    ClickHere();
+    LeftButton(true);
+    LeftButton(false);
 }
 
 void ClickOn(HWND window) { ClickAt(Centre(RectOf(window))); }

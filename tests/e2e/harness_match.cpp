@@ -106,7 +106,6 @@ int MatchForcer::FigureOnceStopped(int r) const {
 // a tick long overdue, it still draws once more first.)
 bool MatchForcer::StopOn(int r, int figure, bool byClick, bool holdKey) {
     const UINT key = '1' + r;
-    if (byClick) MoveMouseTo(ScreenPoint(muslot_.window(), 100, 10 + 100 * r + 50));
     const ULONG_PTR messageWait = MessageWaitOf(muslot_.process());
     const HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE,
                                      GetWindowThreadProcessId(muslot_.window(), nullptr));
@@ -139,7 +138,8 @@ bool MatchForcer::StopOn(int r, int figure, bool byClick, bool holdKey) {
         if (waiting && reader_.FigureShown(now, r) == figure) {
             ++inputs;
             if (byClick) {
-                ClickHere();
+                // Moved now, as a late report of an earlier move can put the pointer back.
+                ClickAt(ScreenPoint(muslot_.window(), 100, 10 + 100 * r + 50));
             } else {
                 SendSystemKey(key, true);
                 WaitFor([&] { return (GetAsyncKeyState(static_cast<int>(key)) & 0x8000) != 0; }, 1000);
