@@ -25,8 +25,8 @@ protected:
 
     // Four reels on one figure, the last one stopped by a key still held
     // down (or by a click). Returns the figure, or -1. Tries for a minute and
-    // a half: on a slow machine inputs arrive late and at times later still,
-    // and each slip costs a spin.
+    // a half: on a loaded machine a spin takes long, and a spin is lost when
+    // a key or a tick comes late.
     int ForceMatch(bool lastByClick) {
         const int slippedBefore = forcer_.slipped;
         const int figure = forcer_.Force(lastByClick, 90000);

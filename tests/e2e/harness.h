@@ -53,34 +53,6 @@ std::string ReadSettingsText();
 std::vector<std::string> ReadSettingsLines();
 std::string SettingsFileFor(int64_t posX, int64_t posY, int64_t fitPos, int64_t language);
 
-// The system's input, as from the user's keyboard and mouse.
-POINT ScreenPoint(HWND window, int x, int y);  // a client point on the screen
-void PressKey(UINT virtualKey);
-void ReleaseKey(UINT virtualKey);
-void TypeKey(UINT virtualKey);  // press and release
-void TypeKeys(std::initializer_list<UINT> virtualKeys);
-// The longest a key pressed or released in the X server took to reach Wine.
-DWORD SlowestXKeyMs();
-void PressAltF4();
-void MoveMouseTo(POINT screen);
-void ClickAt(POINT screen);
-void ClickOn(HWND window);  // in the middle of a window
-void RightClickAt(POINT screen);
-// Left button down at one screen point, moved to another, released there.
-void DragFromTo(POINT from, POINT to);
-
-// A window's rectangle on the screen, and its middle.
-RECT RectOf(HWND window);
-POINT Centre(const RECT& rect);
-
-// The context menu's first item (About) or its last (Exit), clicked.
-void ClickMenuItem(HWND menu, bool first);
-// The context menu when it is open on the screen.
-HWND OpenMenuWindow();
-
-// Whether a window's caption is drawn active (read from the caption's pixels).
-bool CaptionLooksActive(HWND window);
-
 // Top-level windows of a class (null: of any class) that belong to one
 // process (0: to any).
 std::vector<HWND> WindowsOfClass(const char* className, DWORD processId = 0);
@@ -145,6 +117,40 @@ bool SendFromInside(HWND window, UINT message, LPARAM lParam);
 // and back: on return it holds what the window procedure made of it.
 bool SendRecordFromInside(HANDLE process, HWND window, UINT message, void* record, size_t size);
 
+// The system's input, as from the user's keyboard and mouse.
+POINT ScreenPoint(HWND window, int x, int y);  // a client point on the screen
+void PressKey(UINT virtualKey);
+void ReleaseKey(UINT virtualKey);
+void TypeKey(UINT virtualKey);  // press and release
+void TypeKeys(std::initializer_list<UINT> virtualKeys);
+// A key through SendInput alone, whatever the X server holds: what reaches
+// a program whose thread is held still, as only that thread hears the X server.
+void SendSystemKey(UINT virtualKey, bool down);
+// Has the X server hold down too a key that SendSystemKey pressed, so that
+// a click leaves it down (Wine lines its key state up with the X server's).
+void HoldInXServerToo(UINT virtualKey);
+// The longest a key pressed or released in the X server took to reach Wine.
+DWORD SlowestXKeyMs();
+void PressAltF4();
+void MoveMouseTo(POINT screen);
+void ClickAt(POINT screen);
+void ClickOn(HWND window);  // in the middle of a window
+void RightClickAt(POINT screen);
+// Left button down at one screen point, moved to another, released there.
+void DragFromTo(POINT from, POINT to);
+
+// A window's rectangle on the screen, and its middle.
+RECT RectOf(HWND window);
+POINT Centre(const RECT& rect);
+
+// The context menu's first item (About) or its last (Exit), clicked.
+void ClickMenuItem(HWND menu, bool first);
+// The context menu when it is open on the screen.
+HWND OpenMenuWindow();
+
+// Whether a window's caption is drawn active (read from the caption's pixels).
+bool CaptionLooksActive(HWND window);
+
 // An RGB picture of a screen area.
 struct Image {
     int width = 0;
@@ -164,6 +170,24 @@ bool SaveBmp(const Image& image, const std::string& path);
 // With MUSLOT_SHOTS naming a folder, saves the desktop there as NAME.bmp
 // (the pictures of the README are taken this way); otherwise does nothing.
 void SaveScreenshot(const char* name);
+
+// The pictures carried in the executable, decoded to RGB.
+Image LoadBitmapResource(int id);
+
+enum class Lamp { Running, Stopped, Unknown };
+Lamp LampOf(const Image& client, int reel);
+
+// Reading the machine's face: which figure band a reel window shows.
+class ReelReader {
+public:
+    ReelReader();
+    // The figure reel shows, or -1 when its window matches no figure band.
+    int FigureShown(const Image& client, int reel) const;
+    const Image& strip() const { return strip_; }
+
+private:
+    Image strip_;
+};
 
 // The private memory a process holds, in bytes.
 size_t PrivateBytes(HANDLE process);
@@ -196,32 +220,13 @@ void ExpectNoGrowth(const ResourceUse& before, HANDLE process);
 // `times` that follow.
 void ExpectNoGrowthOver(int times, HANDLE process, const std::function<void()>& action);
 
-// The pictures carried in the executable, decoded to RGB.
-Image LoadBitmapResource(int id);
-
-enum class Lamp { Running, Stopped, Unknown };
-Lamp LampOf(const Image& client, int reel);
-
-// Reading the machine's face: which figure band a reel window shows.
-class ReelReader {
-public:
-    ReelReader();
-    // The figure reel shows, or -1 when its window matches no figure band.
-    int FigureShown(const Image& client, int reel) const;
-    const Image& strip() const { return strip_; }
-
-private:
-    Image strip_;
-};
-
 // Timing the machine: the period of its refresh timer, and a clock fine
 // enough to hold its ticks against.
 constexpr double kTickMs = 100;
 double NowMs();  // milliseconds from an arbitrary start
 
-// Forces a match through real input, as a quick user would: watches the
-// reels and stops each on one figure, aiming every stop by how late inputs
-// have been arriving, and starts afresh when a late one spoils an attempt.
+// Forces a match through real input, as a user with perfect timing would:
+// stops reel 0 anywhere, then each other reel once it shows that figure.
 class MatchForcer {
 public:
     explicit MatchForcer(const Muslot& muslot) : muslot_(muslot) {}
@@ -235,30 +240,15 @@ public:
     int slipped = 0;  // attempts spoilt
 
 private:
-    // How long an input takes to arrive: the least of the last five, since
-    // the time has a floor and, on a loaded machine, a long tail.
-    struct Latency {
-        std::vector<double> last;
-        // How much later than the measure says inputs must go out to land on
-        // the figure: learnt from where the stops landed, since the time an
-        // input is seen to arrive is not quite the time the program takes it.
-        double correction = 0;
-        void Landed(int shown, int wanted);
-        double Least() const;
-        void Add(double ms);
-    };
-
     Image Frame() const;
     std::vector<HWND> Pictures() const;  // the congratulations windows on the screen
     bool AllLamps(Lamp lamp) const;
     void Press(UINT key);
     bool StartAllRunning();
-    double SeenMovingTo(int r, int figure) const;
-    bool StopOn(int r, int figure, bool byClick, bool releaseKey);
+    bool StopOn(int r, int figure, bool byClick, bool holdKey);
 
     const Muslot& muslot_;
     ReelReader reader_;
-    Latency keyLatency_, clickLatency_;
 };
 
 }  // namespace e2e
