@@ -222,14 +222,19 @@ export async function launchChromium() {
     return chromium.launch({ executablePath: need(CHROMIUM, 'chromium'), headless: true, args });
 }
 
+// Console errors, exceptions, failed requests and requests leaving the site,
+// as Playwright and puppeteer both report them.
+function watchPage(page, errors, origin) {
+    page.on('console', message => { if (message.type() === 'error') errors.push(`console: ${message.text()}`); });
+    page.on('pageerror', error => errors.push(`exception: ${error.message}`));
+    page.on('requestfailed', request => errors.push(`request failed: ${request.url()} (${request.failure()?.errorText})`));
+    page.on('request', request => offSite(errors, origin, request.url()));
+}
+
 class ChromiumPage extends Page {
     async open(url) {
         const page = this.tab = await this.context.native.newPage();
-        const errors = this.errors, origin = new URL(url).origin;
-        page.on('console', message => { if (message.type() === 'error') errors.push(`console: ${message.text()}`); });
-        page.on('pageerror', error => errors.push(`exception: ${error.message}`));
-        page.on('requestfailed', request => errors.push(`request failed: ${request.url()} (${request.failure()?.errorText})`));
-        page.on('request', request => offSite(errors, origin, request.url()));
+        watchPage(page, this.errors, new URL(url).origin);
         await page.goto(url);
     }
     evaluateSource(source) { return this.tab.evaluate(source); }
@@ -293,11 +298,7 @@ class FirefoxPage extends Page {
         const { scale = 1, touch = false, viewport } = this.context.options;
         const page = this.tab = await this.context.native.newPage();
         await page.setViewport({ width: viewport.width, height: viewport.height, deviceScaleFactor: scale, hasTouch: touch });
-        const errors = this.errors, origin = new URL(url).origin;
-        page.on('console', message => { if (message.type() === 'error') errors.push(`console: ${message.text()}`); });
-        page.on('pageerror', error => errors.push(`exception: ${error.message}`));
-        page.on('requestfailed', request => errors.push(`request failed: ${request.url()} (${request.failure()?.errorText})`));
-        page.on('request', request => offSite(errors, origin, request.url()));
+        watchPage(page, this.errors, new URL(url).origin);
         await page.goto(url);
     }
     // Input goes to the tab in front: a background tab is brought forward first.
