@@ -12,15 +12,8 @@ using namespace e2e;
 
 namespace {
 
-class CongratsTest : public ::testing::Test {
+class CongratsTest : public MachineTest {
 protected:
-    void SetUp() override {
-        RemoveSettings();
-        ASSERT_TRUE(muslot_.Start());
-        ASSERT_NE(nullptr, muslot_.WaitForMainWindow());
-        ASSERT_FALSE(reader_.strip().pixels.empty());
-    }
-
     Image Frame() { return CaptureClient(muslot_.window(), kClientWidth, kClientHeight); }
 
     // Four reels on one figure, the last one stopped by a key still held
@@ -75,8 +68,6 @@ protected:
         EXPECT_TRUE(WaitFor([&] { return !IsWindowEnabled(muslot_.window()); }, 2000));
     }
 
-    Muslot muslot_;
-    ReelReader reader_;
     MatchForcer forcer_{muslot_};
 };
 

@@ -13,15 +13,8 @@ using namespace e2e;
 
 namespace {
 
-class DrawingTest : public ::testing::Test {
+class DrawingTest : public MachineTest {
 protected:
-    void SetUp() override {
-        RemoveSettings();
-        ASSERT_TRUE(muslot_.Start());
-        ASSERT_NE(nullptr, muslot_.WaitForMainWindow());
-        ASSERT_FALSE(reader_.strip().pixels.empty());
-    }
-
     // A frame in which every reel window shows a band of the strip (a capture
     // taken while the window was being painted is taken again).
     Image Frame() {
@@ -60,8 +53,6 @@ protected:
         return WaitFor([&] { return !SamePixels(first, Reel(Frame(), r)); }, 600);
     }
 
-    Muslot muslot_;
-    ReelReader reader_;
 };
 
 }  // namespace
