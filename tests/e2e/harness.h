@@ -192,9 +192,9 @@ void ExpectNoGrowth(const ResourceUse& before, HANDLE process);
 // Does `action` `times` times and expects no growth over them. The baseline
 // is taken once the counts have stayed flat over twenty actions (at most
 // after eighty): Wine 10 makes objects of its own over the first actions of
-// a kind. Over the `times`, read every five, the program's own kinds may grow
-// by two; DCs and regions, which Wine's window-DC cache also makes in a few
-// steps, fail past two only when they grew in most rounds, as a leak does.
+// a kind. Over the `times`, read every five, objects may grow by two; DCs,
+// regions and bitmaps, which Wine also keeps for windows in a few steps, by
+// more only when they grew in at most half of the rounds (a leak grows in all).
 void ExpectNoGrowthOver(int times, HANDLE process, const std::function<void()>& action);
 
 // The pictures carried in the executable, decoded to RGB.
