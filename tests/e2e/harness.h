@@ -191,7 +191,7 @@ void ExpectNoObjectGrowth(const ResourceUse& before, const ResourceUse& after);
 void ExpectNoGrowth(const ResourceUse& before, HANDLE process);
 // Does `action` `times` times and expects no growth over them. The baseline
 // is taken once the counts have stayed flat over twenty actions (at most
-// after eighty): Wine 10 makes objects of its own over the first actions of
+// after forty): Wine 10 makes objects of its own over the first actions of
 // a kind. Over the `times`, read every five, objects may grow by two; DCs,
 // regions and bitmaps, which Wine also keeps for windows in a few steps, by
 // more only when they grew in at most half of the rounds (a leak grows in all).
