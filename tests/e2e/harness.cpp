@@ -851,16 +851,6 @@ void ExpectNoObjectGrowth(const ResourceUse& before, const ResourceUse& after) {
     EXPECT_LE(after.userObjects, before.userObjects + 2);
 }
 
-void ExpectNoGrowth(const ResourceUse& before, HANDLE process) {
-    const ResourceUse after = MeasureResourceUse(process);
-    ExpectNoObjectGrowth(before, after);
-    EXPECT_LT(after.privateBytes, before.privateBytes + 256 * 1024);
-    std::printf("GDI objects %lu -> %lu, USER objects %lu -> %lu, private memory %lu -> %lu bytes\n",
-                static_cast<unsigned long>(before.gdiObjects), static_cast<unsigned long>(after.gdiObjects),
-                static_cast<unsigned long>(before.userObjects), static_cast<unsigned long>(after.userObjects),
-                static_cast<unsigned long>(before.privateBytes), static_cast<unsigned long>(after.privateBytes));
-}
-
 void ExpectNoGrowthOver(int times, HANDLE process, const std::function<void()>& action) {
     // Wine 10 adds device contexts with their regions of its own, in steps,
     // up to some twenty objects over the first openings: the baseline waits

@@ -186,9 +186,6 @@ struct ResourceUse {
 ResourceUse MeasureResourceUse(HANDLE process);
 // Expects objects to have been counted, and no more of them after than before.
 void ExpectNoObjectGrowth(const ResourceUse& before, const ResourceUse& after);
-// Expects nothing to have grown since `before` beyond small slack, and
-// prints what was measured.
-void ExpectNoGrowth(const ResourceUse& before, HANDLE process);
 // Does `action` `times` times and expects no growth over them. The baseline
 // is taken once the counts have stayed flat over twenty actions (at most
 // after forty): Wine 10 makes objects of its own over the first actions of
